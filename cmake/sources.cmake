@@ -1,0 +1,28 @@
+# Source lists, one per layer. Windows-free sources build natively as well.
+
+set(LUMIVEIL_PORTABLE_SOURCES
+  engine/effect_settings.cpp
+  engine/effect_tables.cpp
+  engine/box_mean_kernel.cpp
+  params/current_parameters.cpp
+  params/parameter_defaults.cpp
+  params/parameter_file_codec.cpp
+  params/settings_path.cpp
+  ui/text_toolkit.cpp
+)
+
+# The module's Windows edge.
+set(LUMIVEIL_MODULE_SOURCES
+  host/entry.cpp
+  host/host_errors.cpp
+  host/filter_pass.cpp
+  host/host_memory.cpp
+  params/parameter_block.cpp
+  params/parameter_files.cpp
+  params/last_used_settings.cpp
+  ui/text_fields.cpp
+  ui/parameter_dialog.cpp
+  ui/slider_pairs.cpp
+  ui/preview.cpp
+  ui/about_box.cpp
+)
