@@ -17,6 +17,7 @@ set(LUMIVEIL_MODULE_SOURCES
   host/host_errors.cpp
   host/filter_pass.cpp
   host/host_memory.cpp
+  host/strip_geometry.cpp
   params/parameter_block.cpp
   params/parameter_files.cpp
   params/last_used_settings.cpp

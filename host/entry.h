@@ -1,0 +1,11 @@
+// The module's one export and its instance handle.
+#pragma once
+
+#include <windows.h>
+
+#include "sdk/filter_record.h"
+
+extern "C" void ENTRYPOINT(int16 selector, void* record, intptr_t* data, int16* result);
+
+// The module's instance, for loading its templates, bitmaps and strings.
+HINSTANCE moduleInstance();
