@@ -19,11 +19,12 @@ namespace {
 constexpr Boolean kDoNotMoveHigh = 0;
 constexpr SHORT kKeyDownBit = static_cast<SHORT>(0x8000);
 
-// A handle the host says is shorter than a block is not ours, and is never read
-// past its end. A reported size of 0 means the host cannot tell.
-bool handleLargeEnough(const FilterRecord* record, Handle handle) {
+// What the host says of the handle's size: a handle shorter than a block is not
+// ours and is never read past its end; some hosts answer 0 for every handle,
+// which only means they cannot tell.
+int32 reportedBlockSize(const FilterRecord* record, Handle handle) {
     const int32 size = handleSize(record, handle);
-    return size == 0 || size >= kParameterBlockSize;
+    return size == 0 ? kBlockSizeUnknown : size;
 }
 
 // The host's block, locked and copied out for one operation.
@@ -36,13 +37,15 @@ struct OpenBlock {
 // and untouched) when it does not carry the signature; else noErr, locked.
 int32 openHostBlock(FilterRecord* record, OpenBlock& open) {
     if (!record->parameters) return nilHandleErr;
-    if (!handleLargeEnough(record, record->parameters)) return kBlockNotOurs;
+    const int32 size = reportedBlockSize(record, record->parameters);
     open.bytes = lockHandle(record, record->parameters, kDoNotMoveHigh);
     if (!open.bytes) return nilHandleErr;
+    if (!blockIsOurs(open.bytes, size)) {
+        unlockHandle(record, record->parameters);
+        return kBlockNotOurs;
+    }
     std::memcpy(&open.block, open.bytes, sizeof open.block);
-    if (open.block.header.signature == kBlockSignature) return noErr;
-    unlockHandle(record, record->parameters);
-    return kBlockNotOurs;
+    return noErr;
 }
 
 void closeHostBlock(FilterRecord* record, const OpenBlock& open, bool writeBack) {

@@ -1,3 +1,4 @@
+# needs-wine: no
 """What a host and Windows read from LumiveilFilter.8bf without running it.
 
 Reads the built module's bytes directly (no Wine): the property list, the
