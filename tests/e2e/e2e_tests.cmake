@@ -17,11 +17,16 @@ else()
   message(STATUS "This machine cannot run 32-bit programs: the 32-bit module's Wine tests are not registered")
 endif()
 
-function(lumiveil_add_e2e name script arch)
+# Tests under Wine share the project's prefix, whose one wineserver owns the
+# keyboard focus of every dialog: they take turns, while native tests run beside them.
+function(lumiveil_add_e2e name script arch needs_wine)
   add_test(NAME e2e.${arch}.${name} COMMAND Python3::Interpreter ${script})
   set_tests_properties(e2e.${arch}.${name} PROPERTIES
     ENVIRONMENT "LUMIVEIL_ARCH=${arch};LUMIVEIL_BUILD=${LUMIVEIL_BUILD_ROOT};LUMIVEIL_SOURCE=${CMAKE_SOURCE_DIR};LUMIVEIL_NATIVE_BUILD=${CMAKE_BINARY_DIR}"
     TIMEOUT 900 LABELS e2e)
+  if(needs_wine)
+    set_tests_properties(e2e.${arch}.${name} PROPERTIES RESOURCE_LOCK wine)
+  endif()
 endfunction()
 
 if(LUMIVEIL_E2E)
@@ -31,11 +36,13 @@ if(LUMIVEIL_E2E)
     file(STRINGS ${script} wine_free REGEX "^# needs-wine: no")
     if(wine_free)
       set(archs win32 win64)
+      set(needs_wine OFF)
     else()
       set(archs ${LUMIVEIL_WINE_ARCHS})
+      set(needs_wine ON)
     endif()
     foreach(arch ${archs})
-      lumiveil_add_e2e(${name} ${script} ${arch})
+      lumiveil_add_e2e(${name} ${script} ${arch} ${needs_wine})
     endforeach()
   endforeach()
 
@@ -43,6 +50,6 @@ if(LUMIVEIL_E2E)
   foreach(arch ${LUMIVEIL_WINE_ARCHS})
     add_test(NAME win.${arch}.module_tests
              COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run ${LUMIVEIL_BUILD_ROOT}/${arch}/module_tests.exe)
-    set_tests_properties(win.${arch}.module_tests PROPERTIES TIMEOUT 300 LABELS win)
+    set_tests_properties(win.${arch}.module_tests PROPERTIES TIMEOUT 300 LABELS win RESOURCE_LOCK wine)
   endforeach()
 endif()
