@@ -4,6 +4,14 @@ set(LUMIVEIL_PORTABLE_SOURCES
   engine/effect_settings.cpp
   engine/effect_tables.cpp
   engine/box_mean_kernel.cpp
+  engine/plain_kernel.cpp
+  engine/fast_kernel.cpp
+  engine/fast_rows_scalar.cpp
+  engine/fast_rows_sse2.cpp
+  engine/fast_rows_avx2.cpp
+  engine/fast_rows_avx512.cpp
+  engine/fast_kernel_constants.cpp
+  engine/exact_division.cpp
   params/current_parameters.cpp
   params/parameter_defaults.cpp
   params/parameter_file_codec.cpp

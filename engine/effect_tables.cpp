@@ -1,1 +1,128 @@
-// placeholder: filled in by the work on this layer
+#include "engine/effect_tables.h"
+
+#include "engine/box_mean_kernel.h"
+#include "engine/effect_settings.h"
+#include "engine/fast_kernel.h"
+#include "params/parameter_set.h"
+
+namespace {
+
+constexpr int32 kSettingLow = 0;
+constexpr int32 kSettingHigh = 100;
+// Radiation 0..100 maps onto base radii 0..95: r0 = (Radiation * 95 + 50) / 100.
+constexpr int32 kBaseRadiusSpan = 95;
+constexpr int32 kPercent = 100;
+// Amount in 1/1024: Amount * 1024 / 100.
+constexpr int32 kAmountUnits = kWeightOne;
+// Mist 100 lifts black to 63: Mist * 255 / 400.
+constexpr int32 kMistNumerator = 255;
+constexpr int32 kMistDenominator = 400;
+constexpr uint32 kFixedOneUnsigned = 0x10000;
+
+// Start-up values before the first preparation: a 3 x 3 box, empty tables.
+EffectTables preparedTables = {1, 3, 9, 4, {}, {}};
+ColumnSumArrays attachedArrays = {{nullptr, nullptr, nullptr}, 0};
+void* attachedBlock = nullptr;
+int32 attachedBytes = 0;
+
+int32 filterWidth(const FilterRecord* record) {
+    if (record == nullptr) return 0;
+    int32 width = int32(record->filterRect.right) - int32(record->filterRect.left);
+    return width > 0 ? width : 0;
+}
+
+// Settings outside 0..100 would push weights past 1024 and blended values past
+// the tone table; every writer keeps them in range, and this keeps the engine
+// safe even if one does not.
+int32 settingInRange(int32 value) { return clampInt(value, kSettingLow, kSettingHigh); }
+
+}  // namespace
+
+uint32 radiusForRate(int32 radiation, Fixed inputRate) {
+    uint32 baseRadius =
+        uint32((settingInRange(radiation) * kBaseRadiusSpan + kPercent / 2) / kPercent);
+    uint32 rate = inputRate > 0 ? uint32(inputRate) : kFixedOneUnsigned;
+    // base radius 95 at most: 95 * 65536 + rate / 2 stays far below 2^32
+    uint32 scaled = (baseRadius * kFixedOneUnsigned + rate / 2) / rate;
+    uint32 radius = scaled + 1;
+    if (radius > uint32(kMaxRadius)) radius = kMaxRadius;
+    return radius;  // scaled + 1 is never below kMinRadius
+}
+
+int32 amountScaleFor(int32 amount) { return settingInRange(amount) * kAmountUnits / kPercent; }
+
+int32 mistLevelFor(int32 mist) {
+    // Integer arithmetic: Mist 80 gives exactly 51, where 80 * 0.6375 carried in
+    // extended precision would truncate to 50.
+    return settingInRange(mist) * kMistNumerator / kMistDenominator;
+}
+
+void fillAmountTable(int32 amountScale, int32* table) {
+    for (int32 index = 0; index <= kLuminanceIndexMax; ++index) {
+        table[index] = ((kLuminanceIndexMax - index) * amountScale + kLuminanceIndexMax / 2) /
+                       kLuminanceIndexMax;
+    }
+}
+
+void fillMistTable(int32 mistLevel, int32* table) {
+    for (int32 value = 0; value <= kChannelMax; ++value) {
+        table[value] =
+            mistLevel + (value * (kChannelMax - mistLevel) + kChannelMax / 2) / kChannelMax;
+    }
+}
+
+void deriveEffectTables(int32 radiation, int32 amount, int32 mist, Fixed inputRate,
+                        EffectTables* tables) {
+    tables->radius = radiusForRate(radiation, inputRate);
+    tables->windowWidth = 2 * tables->radius + 1;
+    tables->windowArea = tables->windowWidth * tables->windowWidth;
+    tables->halfArea = tables->windowArea / 2;
+    fillAmountTable(amountScaleFor(amount), tables->amountTable);
+    fillMistTable(mistLevelFor(mist), tables->mistTable);
+}
+
+const EffectTables& effectTables() { return preparedTables; }
+
+const ColumnSumArrays& columnSumArrays() { return attachedArrays; }
+
+void* workBufferBlock() { return attachedBlock; }
+
+int32 attachedWorkBufferSize() { return attachedBytes; }
+
+int32 workBufferSize(const FilterRecord* record) {
+    return (filterWidth(record) + kColumnSumExtraEntries) * kWorkBufferBytesPerColumn;
+}
+
+void attachWorkBuffer(const FilterRecord* record, void* block) {
+    invalidateColumnSums();
+    if (block == nullptr) {
+        finishEffect(record);
+        return;
+    }
+    int32 width = filterWidth(record);
+    int32 entries = width + kColumnSumExtraEntries;
+    uint32* arrays = static_cast<uint32*>(block);
+    for (int32 channel = 0; channel < kColourChannels; ++channel) {
+        attachedArrays.channel[channel] = arrays + channel * entries;
+    }
+    attachedArrays.filterWidth = width;
+    attachedBlock = block;
+    attachedBytes = workBufferSize(record);
+}
+
+int32 prepareEffect(const FilterRecord* record) {
+    invalidateColumnSums();
+    Fixed rate = record != nullptr ? record->inputRate : kFixedOne;
+    deriveEffectTables(getSetting(kRadiation), getSetting(kAmount), getSetting(kMist), rate,
+                       &preparedTables);
+    prepareFastKernel(preparedTables);
+    return 0;
+}
+
+void finishEffect(const FilterRecord*) {
+    invalidateColumnSums();
+    for (uint32*& array : attachedArrays.channel) array = nullptr;
+    attachedArrays.filterWidth = 0;
+    attachedBlock = nullptr;
+    attachedBytes = 0;
+}

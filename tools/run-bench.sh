@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# Builds and runs the engine benchmark: optimised and plain kernel, slow reference,
+# cv::boxFilter for comparison, preview renders; then times the engine as the
+# 32-bit and 64-bit Windows modules build it, under Wine where it can run. Installs what is missing first
+# (as root, through apt-get): Google Benchmark and, for the comparison only, OpenCV.
+#
+#   tools/run-bench.sh [benchmark flags...]      e.g. --benchmark_filter=Effect
+#
+# Build folder: build/bench (Release, no sanitizers, no tests). Environment:
+#   LUMIVEIL_BENCH_BUILD   another build folder
+#   LUMIVEIL_BENCH_NO_INSTALL=1   never call apt-get (the OpenCV rows are then left
+#                                 out if OpenCV is absent)
+#   LUMIVEIL_BENCH_WINDOWS=0      skip the timing of the mingw-w64 builds under Wine
+set -euo pipefail
+
+source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
+build_dir="${LUMIVEIL_BENCH_BUILD:-$source_dir/build/bench}"
+
+need=()
+want() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' || need+=("$1"); }
+for package in cmake make g++ libbenchmark-dev libopencv-imgproc-dev; do want "$package"; done
+
+if [ "${#need[@]}" -gt 0 ]; then
+  if [ "${LUMIVEIL_BENCH_NO_INSTALL:-0}" = 1 ] || [ "$(id -u)" != 0 ]; then
+    echo "run-bench: not installing ${need[*]} (needs root; OpenCV is optional)" >&2
+  else
+    echo "run-bench: installing ${need[*]}"
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+  fi
+fi
+
+cmake -S "$source_dir" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DLUMIVEIL_SANITIZE=OFF \
+      -DLUMIVEIL_BENCH=ON -DLUMIVEIL_TESTS=OFF >/dev/null
+cmake --build "$build_dir" -j2 --target engine_bench
+echo "run-bench: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
+"$build_dir/engine_bench" "$@"
+
+# The same engine as the Windows modules build it (mingw-w64, -O2 -msse2), timed under
+# Wine, for each width that this machine can run. Skipped with LUMIVEIL_BENCH_WINDOWS=0.
+[ "${LUMIVEIL_BENCH_WINDOWS:-1}" = 1 ] || exit 0
+export WINEPREFIX="${WINEPREFIX:-$build_dir/wine}" WINEDEBUG=-all
+sources=("$source_dir/bench/engine_speed_windows.cpp" "$source_dir/bench/bench_images.cpp"
+         "$source_dir/bench/bench_pass.cpp" "$source_dir"/engine/*.cpp
+         "$source_dir/params/current_parameters.cpp")
+for target in i686 x86_64; do
+  compiler="$target-w64-mingw32-g++"
+  exe="$build_dir/engine_speed_$target.exe"
+  if [ "$target" = i686 ]; then loader=/usr/lib/wine/wine; else loader=/usr/lib/wine/wine64; fi
+  if ! command -v "$compiler" >/dev/null || [ ! -x "$loader" ]; then
+    echo "run-bench: no $compiler or Wine for $target, skipping its timing"
+    continue
+  fi
+  "$compiler" -std=c++17 -O2 -msse2 -mfpmath=sse -Wall -Wextra -I"$source_dir" "${sources[@]}" \
+      -static -static-libgcc -static-libstdc++ -o "$exe"
+  echo
+  if ! "$loader" "$exe"; then
+    echo "run-bench: Wine cannot run the $target build here (a kernel without 32-bit support" \
+         "cannot start 32-bit Wine), so it is not timed"
+  fi
+done
