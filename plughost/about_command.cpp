@@ -1,0 +1,52 @@
+// About: the module's About box, owned by a real, visible host window whose
+// client origin is printed so a test can check where the box went.
+
+#include "plughost/about_command.h"
+
+#include <windows.h>
+
+#include <cstdio>
+
+#include "plughost/host_exit.h"
+#include "plughost/module_session.h"
+#include "plughost/script_arming.h"
+#include "plughost/trace.h"
+#include "sdk/host_constants.h"
+
+int aboutCommand(const HostOptions& o) {
+    std::string error;
+    if (!o.tracePath.empty() && !openTrace(o.tracePath)) {
+        return reportHostError("cannot create trace file " + o.tracePath);
+    }
+    std::string steps;
+    if (!loadDialogSteps(o, &steps, &error)) return reportHostError(error);
+    LoadedFilter filter;
+    if (!loadFilterForRun(o, &filter, &error)) return reportHostError(error);
+
+    POINT origin = {0, 0};
+    ClientToScreen(filter.window, &origin);
+    RECT client = {};
+    GetClientRect(filter.window, &client);
+    std::printf("host window: client origin %ld,%ld size %ldx%ld\n", long(origin.x), long(origin.y),
+                long(client.right), long(client.bottom));
+
+    PlatformData platform = {o.hwnd ? reinterpret_cast<intptr_t>(filter.window) : 0};
+    AboutRecord about = {};
+    about.platformData = o.platformData ? &platform : nullptr;
+    intptr_t data = 0;
+    int status = kExitSuccess;
+    if (!armDialogSteps(steps, o.timeoutMs, &error)) {
+        closeTrace();
+        return reportHostError(error);
+    }
+    if (callSelector(filter, o, filterSelectorAbout, &about, &data) != 0) {
+        status = kExitSelectorFailed;
+    }
+    if (!disarmDialogSteps(&error)) {
+        std::printf("dialog: %s\n", error.c_str());
+        traceLine("note dialog: %s", error.c_str());
+        status = kExitSelectorFailed;
+    }
+    closeTrace();
+    return status;
+}

@@ -1,0 +1,260 @@
+// A menu run is Parameters, Prepare, Start, then Continue while the module
+// leaves a rectangle non-empty, then Finish (only when Start returned 0). A
+// repeat run skips Parameters and uses the parameters handle kept from before.
+// Every run filters the source picture afresh; --out holds the last run's result.
+
+#include "plughost/filter_run.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "plughost/callback_clock.h"
+#include "plughost/display_pixels.h"
+#include "plughost/host_callbacks.h"
+#include "plughost/host_exit.h"
+#include "plughost/host_handles.h"
+#include "plughost/host_record.h"
+#include "plughost/image_files.h"
+#include "plughost/module_hooks.h"
+#include "plughost/module_session.h"
+#include "plughost/params_file.h"
+#include "plughost/rect_utils.h"
+#include "plughost/script_arming.h"
+#include "plughost/trace.h"
+#include "sdk/host_constants.h"
+
+namespace {
+
+constexpr int32 kContinueAllowancePerPixelLine = 4;  // Continue calls per row plus column
+constexpr int32 kContinueAllowanceBase = 256;
+constexpr int16 errReportString = -30904;
+
+struct RunContext {
+    const HostOptions* options = nullptr;
+    const LoadedFilter* filter = nullptr;
+    HostImage source;
+    HostImage target;
+    HostMask mask;
+    bool hasMask = false;
+    Rect filterRect = {};
+    PlatformData platform = {};
+    unsigned char errorString[kStr255Size] = {};
+    Handle parameters = nullptr;  // kept between runs, as a host keeps it
+    intptr_t data = 0;            // the module's per-filter slot, kept between runs
+    bool anyFailure = false;
+};
+
+bool anyRectNonEmpty(const FilterRecord& r) {
+    return !rectIsEmpty(r.inRect) || !rectIsEmpty(r.outRect) || !rectIsEmpty(r.maskRect);
+}
+
+// One selector of a filter run, with the checks that follow every selector.
+int16 filterSelector(RunContext* context, FilterRecord* record, int16 selector) {
+    const int16 result =
+        callSelector(*context->filter, *context->options, selector, record, &context->data);
+    context->parameters = record->parameters;
+    checkModuleBuffers((std::string("the end of selector ") + selectorName(selector)).c_str());
+    traceRecord(*record);
+    if (result == errReportString) {
+        const size_t length = context->errorString[0];
+        std::printf("error string: %.*s\n", int(length),
+                    reinterpret_cast<const char*>(context->errorString + 1));
+    }
+    if (result != 0) context->anyFailure = true;
+    return result;
+}
+
+int16 startWithDialogs(RunContext* context, FilterRecord* record, const std::string& steps) {
+    const HostOptions& o = *context->options;
+    std::string error;
+    if (!armDialogSteps(steps, o.timeoutMs, &error)) {
+        std::printf("dialog: %s\n", error.c_str());
+        context->anyFailure = true;
+        return paramErr;
+    }
+    resetCallbackClock();
+    setStartInProgress(true);
+    const double started = nowMilliseconds();
+    const int16 result = filterSelector(context, record, filterSelectorStart);
+    const double elapsed = nowMilliseconds() - started;
+    setStartInProgress(false);
+    if (o.time) {
+        const double callbacks = callbackMilliseconds();
+        std::printf("time: start %.1f ms, callbacks %.1f ms, module %.1f ms\n", elapsed, callbacks,
+                    elapsed - callbacks);
+    }
+    if (!disarmDialogSteps(&error)) {
+        std::printf("dialog: %s\n", error.c_str());
+        traceLine("note dialog: %s", error.c_str());
+        context->anyFailure = true;
+    }
+    return result;
+}
+
+// Continue while the module leaves a rectangle non-empty; bounded, so a module
+// that never empties them cannot keep the host forever.
+void continueLoop(RunContext* context, FilterRecord* record, HostSession* session) {
+    const int32 allowance =
+        kContinueAllowancePerPixelLine * (context->source.width + context->source.height) +
+        kContinueAllowanceBase;
+    int32 calls = 0;
+    while (!session->aborted && anyRectNonEmpty(*record)) {
+        if (calls == allowance) {
+            finishDelivery();
+            filterSelector(context, record, filterSelectorFinish);
+            endRunNow(kExitViolation, "fault: the module asked for data through " +
+                                          std::to_string(allowance) +
+                                          " Continue calls without emptying inRect, outRect "
+                                          "and maskRect; the host stopped it");
+        }
+        const int16 delivered = deliverBeforeContinue();
+        if (delivered != 0) {
+            std::printf("host: delivery before continue failed with %d\n", int(delivered));
+            context->anyFailure = true;
+            return;
+        }
+        ++calls;
+        if (filterSelector(context, record, filterSelectorContinue) != 0) return;
+    }
+}
+
+void runOnce(RunContext* context, RunKind kind, int number, const std::string& steps) {
+    const HostOptions& o = *context->options;
+    const char* kindName = kind == RunKind::Menu ? "menu" : "repeat";
+    traceLine("run %d %s", number, kindName);
+    std::printf("run: %d %s\n", number, kindName);
+    context->target = context->source;
+
+    RecordSource recordSource;
+    recordSource.options = &o;
+    recordSource.image = &context->source;
+    recordSource.filterRect = context->filterRect;
+    recordSource.hasMask = context->hasMask;
+    context->platform.hwnd = o.hwnd ? reinterpret_cast<intptr_t>(context->filter->window) : 0;
+    recordSource.platform = &context->platform;
+    recordSource.errorString = context->errorString;
+    recordSource.parameters = context->parameters;
+    FilterRecord record;
+    fillFilterRecord(recordSource, &record);
+    HostSession session;
+    session.options = &o;
+    session.record = &record;
+    session.document.source = &context->source;
+    session.document.target = &context->target;
+    session.document.mask = context->hasMask ? &context->mask : nullptr;
+    session.document.filterRect = context->filterRect;
+    session.policy.supportsPadding = o.supportsPadding;
+    session.policy.samplingSupport = char(o.sampling);
+    session.policy.outRectWithinImage = o.outRectWithinImage;
+    attachSession(&session);
+
+    bool go = true;
+    if (kind == RunKind::Menu) go = filterSelector(context, &record, filterSelectorParameters) == 0;
+    if (go) go = filterSelector(context, &record, filterSelectorPrepare) == 0;
+    if (go && startWithDialogs(context, &record, steps) == 0) {
+        continueLoop(context, &record, &session);
+        finishDelivery();
+        filterSelector(context, &record, filterSelectorFinish);
+    }
+    finishDelivery();
+    for (const std::string& leak : liveHandlesExcept(context->parameters)) {
+        std::printf("note: handle %s is still allocated after the run\n", leak.c_str());
+        traceLine("note leak %s", leak.c_str());
+    }
+    attachSession(nullptr);
+}
+
+bool loadSource(const HostOptions& o, HostImage* image, std::string* error) {
+    int32 width = 0, height = 0;
+    if (parsePatternSpec(o.input, &width, &height)) {
+        *image = makeTestPattern(width, height, o.planes);
+        return true;
+    }
+    if (o.input.compare(0, 8, "pattern:") == 0) {
+        *error = "bad pattern \"" + o.input + "\"; use pattern:WxH";
+        return false;
+    }
+    return loadImageFile(o.input, o.planes, image, error);
+}
+
+bool validateSelection(const HostOptions& o, const HostImage& image, Rect* filterRect,
+                       std::string* error) {
+    const Rect whole = {0, 0, int16(image.height), int16(image.width)};
+    *filterRect = o.hasRect ? o.rect : whole;
+    if (rectIsEmpty(*filterRect) || !rectInside(*filterRect, whole)) {
+        *error =
+            "--rect " + rectText(o.rect) + " is empty or not inside the image " + rectText(whole);
+        return false;
+    }
+    return true;
+}
+
+bool caseIsSupported(const LoadedFilter& filter, int16 filterCase) {
+    if (!filter.pipl.hasFilterCases) return true;
+    const FilterCaseInfo& info = filter.pipl.filterCases[filterCase - 1];
+    return info.inputHandling != filterDataHandlingCantFilter &&
+           info.outputHandling != filterDataHandlingCantFilter;
+}
+
+}  // namespace
+
+int runFilterCommand(const HostOptions& o) {
+    RunContext context;
+    context.options = &o;
+    std::string error;
+    if (!o.tracePath.empty() && !openTrace(o.tracePath)) {
+        return reportHostError("cannot create trace file " + o.tracePath);
+    }
+    if (!loadSource(o, &context.source, &error)) return reportHostError(error);
+    if (!validateSelection(o, context.source, &context.filterRect, &error))
+        return reportHostError(error);
+    context.hasMask = o.mask || o.floating;
+    if (context.hasMask) {
+        context.mask =
+            makeEllipseMask(context.source.width, context.source.height, context.filterRect);
+    }
+    std::string steps;
+    if (!loadDialogSteps(o, &steps, &error)) return reportHostError(error);
+
+    configureHandleProcs(o.handleProcs);
+    if (!o.paramsPath.empty()) {
+        std::vector<uint8> bytes;
+        bool exists = false;
+        if (!readParamsFile(o.paramsPath, &bytes, &exists)) {
+            return reportHostError("cannot read " + o.paramsPath);
+        }
+        if (exists) context.parameters = makeHandleWithBytes(o.handleProcs, bytes);
+    }
+
+    LoadedFilter filter;
+    if (!loadFilterForRun(o, &filter, &error)) return reportHostError(error);
+    context.filter = &filter;
+    const int16 filterCase = filterCaseFor(o);
+    if (!caseIsSupported(filter, filterCase)) {
+        return reportHostError("the module cannot filter case " + std::to_string(filterCase) +
+                               " (" + filterCaseName(filterCase) + ")");
+    }
+
+    // The dialog script belongs to the first run: a repeat shows no dialog.
+    int number = 1;
+    for (RunKind kind : o.runs) {
+        runOnce(&context, kind, number, number == 1 ? steps : std::string());
+        ++number;
+    }
+
+    int status = context.anyFailure ? kExitSelectorFailed : kExitSuccess;
+    if (!o.paramsPath.empty() && !saveParamsFile(o.paramsPath, context.parameters, &error)) {
+        status = reportHostError(error);
+    }
+    disposeAnyHandle(context.parameters);
+    if (!o.output.empty() && !savePngFile(o.output, context.target, &error)) {
+        status = reportHostError(error);
+    }
+    if (!o.dumpDisplayPath.empty() && !saveLastDisplay(o.dumpDisplayPath, &error)) {
+        status = reportHostError(error);
+    }
+    closeTrace();
+    return status;
+}

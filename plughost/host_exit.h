@@ -1,0 +1,26 @@
+// How plughost ends: its exit statuses, and the one way to stop a run at once
+// when the module broke something, crashed or hung.
+#pragma once
+
+#include <string>
+
+// Exit statuses (Wine passes on the low 8 bits).
+constexpr int kExitSuccess = 0;         // every selector returned 0
+constexpr int kExitSelectorFailed = 1;  // a selector returned non-zero, or a dialog script failed
+constexpr int kExitHostError = 2;       // bad command line, unreadable module or image
+constexpr int kExitCrash = 3;           // an unhandled exception, e.g. an access violation
+constexpr int kExitViolation = 4;       // the module wrote outside a buffer, into its input...
+constexpr int kExitTimeout = 5;         // a selector did not return in time
+
+// Writes `line` ("fault: ...", "crash: ...") to stdout and to the trace (with
+// the prefix word and no colon), then ends the process with `status` without
+// running any more of the module's code. Safe to call from an exception handler
+// or another thread.
+[[noreturn]] void endRunNow(int status, const std::string& line);
+
+// Prints "error: MESSAGE" on stdout and "plughost: MESSAGE" on stderr and
+// returns kExitHostError.
+int reportHostError(const std::string& message);
+
+// Writes text straight to stdout (unbuffered), for use where stdio may be busy.
+void writeStdout(const std::string& text);

@@ -1,0 +1,95 @@
+#include "plughost/host_image.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+constexpr uint8 kFull = 255;
+constexpr int32 kCheckerCell = 8;       // pixels per checkerboard square
+constexpr int32 kBarWidthDivisor = 16;  // the white bar is 1/16 of the width, at least 1 pixel
+constexpr int32 kDarkShift = 3;         // the dark quarter is 1/8 as bright
+constexpr int32 kAlphaColumnStep = 5;
+constexpr int32 kAlphaRowStep = 3;
+constexpr int32 kAlphaPlane = 3;
+
+uint8 ramp(int32 at, int32 extent) { return extent > 1 ? uint8(at * kFull / (extent - 1)) : 0; }
+
+}  // namespace
+
+bool parsePatternSpec(const std::string& spec, int32* width, int32* height) {
+    static const std::string kPrefix = "pattern:";
+    if (spec.compare(0, kPrefix.size(), kPrefix) != 0) return false;
+    int w = 0, h = 0;
+    char tail = 0;
+    if (std::sscanf(spec.c_str() + kPrefix.size(), "%dx%d%c", &w, &h, &tail) != 2) return false;
+    if (w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide) return false;
+    *width = w;
+    *height = h;
+    return true;
+}
+
+HostImage makeTestPattern(int32 width, int32 height, int32 planes) {
+    HostImage image;
+    image.width = width;
+    image.height = height;
+    image.planes = planes;
+    image.pixels.assign(size_t(width) * size_t(height) * size_t(planes), 0);
+    const int32 barLeft = width / 4;
+    const int32 barRight = barLeft + (width / kBarWidthDivisor > 0 ? width / kBarWidthDivisor : 1);
+    for (int32 y = 0; y < height; ++y) {
+        for (int32 x = 0; x < width; ++x) {
+            uint8 rgb[3] = {ramp(x, width), ramp(y, height), ramp(x + y, width + height - 1)};
+            const bool topRight = x >= width / 2 && y < height / 2;
+            const bool bottomLeft = x < width / 2 && y >= height / 2;
+            if (topRight) {
+                const uint8 cell = ((x / kCheckerCell + y / kCheckerCell) & 1) ? kFull : 0;
+                rgb[0] = rgb[1] = cell;
+            }
+            if (x >= barLeft && x < barRight) rgb[0] = rgb[1] = rgb[2] = kFull;
+            if (bottomLeft) {
+                for (uint8& c : rgb) c = uint8(c >> kDarkShift);
+            }
+            uint8* pixel = &image.pixels[pixelOffset(image, y, x)];
+            for (int32 p = 0; p < 3 && p < planes; ++p) pixel[p] = rgb[p];
+        }
+    }
+    if (planes > kAlphaPlane) fillAlphaPattern(&image);
+    return image;
+}
+
+uint8 alphaPatternValue(int32 row, int32 column) {
+    return uint8((kAlphaColumnStep * column + kAlphaRowStep * row) & 0xFF);
+}
+
+void fillAlphaPattern(HostImage* image) {
+    if (image->planes <= kAlphaPlane) return;
+    for (int32 y = 0; y < image->height; ++y) {
+        for (int32 x = 0; x < image->width; ++x) {
+            image->pixels[pixelOffset(*image, y, x) + kAlphaPlane] = alphaPatternValue(y, x);
+        }
+    }
+}
+
+HostMask makeEllipseMask(int32 width, int32 height, const Rect& selection) {
+    HostMask mask;
+    mask.width = width;
+    mask.height = height;
+    mask.values.assign(size_t(width) * size_t(height), 0);
+    const int64_t w = selection.right - selection.left;
+    const int64_t h = selection.bottom - selection.top;
+    if (w <= 0 || h <= 0) return mask;
+    // Pixel centres in doubled coordinates, so the test stays in integers.
+    const int64_t centreX = selection.left + selection.right;
+    const int64_t centreY = selection.top + selection.bottom;
+    for (int32 y = selection.top; y < selection.bottom; ++y) {
+        for (int32 x = selection.left; x < selection.right; ++x) {
+            const int64_t dx = 2 * int64_t(x) + 1 - centreX;
+            const int64_t dy = 2 * int64_t(y) + 1 - centreY;
+            if (dx * dx * h * h + dy * dy * w * w <= w * w * h * h) {
+                mask.values[size_t(y) * size_t(width) + size_t(x)] = kFull;
+            }
+        }
+    }
+    return mask;
+}

@@ -1,0 +1,330 @@
+#include "plughost/host_options.h"
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "plughost/rect_utils.h"
+
+namespace {
+
+constexpr int32 kMinWindowSide = 64;
+constexpr int32 kMaxWindowSide = 8192;
+constexpr int32 kMaxRuns = 1000;
+constexpr size_t kSignatureLength = 4;
+constexpr long kInt16Min = INT16_MIN;
+constexpr long kInt16Max = INT16_MAX;
+constexpr long kInt32Max = INT32_MAX;
+constexpr long kLargestStringId = 65535;  // string ids are 16-bit
+
+bool parseInt(const char* text, long low, long high, int32* value) {
+    if (text == nullptr || *text == 0) return false;
+    char* end = nullptr;
+    const long parsed = std::strtol(text, &end, 0);
+    if (*end != 0 || parsed < low || parsed > high) return false;
+    *value = int32(parsed);
+    return true;
+}
+
+bool parseSize(const char* text, int32* width, int32* height) {
+    int w = 0, h = 0;
+    char tail = 0;
+    if (std::sscanf(text, "%dx%d%c", &w, &h, &tail) != 2) return false;
+    if (w < kMinWindowSide || h < kMinWindowSide || w > kMaxWindowSide || h > kMaxWindowSide) {
+        return false;
+    }
+    *width = w;
+    *height = h;
+    return true;
+}
+
+bool parseHandleProcs(const std::string& text, HandleProcsMode* mode) {
+    static const struct {
+        const char* name;
+        HandleProcsMode mode;
+    } kModes[] = {{"host", HandleProcsMode::Host},
+                  {"none", HandleProcsMode::None},
+                  {"version2", HandleProcsMode::Version2},
+                  {"five", HandleProcsMode::Five},
+                  {"no-getsize", HandleProcsMode::NoGetSize},
+                  {"zero-size", HandleProcsMode::ZeroSize}};
+    for (const auto& entry : kModes) {
+        if (text == entry.name) {
+            *mode = entry.mode;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool parseCommand(const std::string& text, HostCommand* command) {
+    static const struct {
+        const char* name;
+        HostCommand command;
+    } kCommands[] = {{"info", HostCommand::Info},       {"pipl", HostCommand::Pipl},
+                     {"strings", HostCommand::Strings}, {"run", HostCommand::Run},
+                     {"about", HostCommand::About},     {"pattern", HostCommand::Pattern},
+                     {"help", HostCommand::Help},       {"--help", HostCommand::Help},
+                     {"-h", HostCommand::Help}};
+    for (const auto& entry : kCommands) {
+        if (text == entry.name) {
+            *command = entry.command;
+            return true;
+        }
+    }
+    return false;
+}
+
+bool parseRunKind(const std::string& text, RunKind* kind) {
+    if (text == "menu")
+        *kind = RunKind::Menu;
+    else if (text == "repeat")
+        *kind = RunKind::Repeat;
+    else
+        return false;
+    return true;
+}
+
+// Reads one option at argv[*index]; advances *index past its value.
+bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* firstRun,
+                 int32* runCount, std::vector<RunKind>* thenRuns, std::string* error) {
+    const std::string option = argv[*index];
+    auto value = [&](const char** out) {
+        if (*index + 1 >= argc) {
+            *error = option + " needs a value";
+            return false;
+        }
+        *out = argv[++*index];
+        return true;
+    };
+    auto bad = [&](const char* text) {
+        *error = "bad value for " + option + ": \"" + std::string(text) + "\"";
+        return false;
+    };
+    const char* v = nullptr;
+    if (option == "--in") return value(&v) && (o->input = v, true);
+    if (option == "--out") return value(&v) && (o->output = v, true);
+    if (option == "--raw") return value(&v) && (o->rawPath = v, true);
+    if (option == "--params") return value(&v) && (o->paramsPath = v, true);
+    if (option == "--trace") return value(&v) && (o->tracePath = v, true);
+    if (option == "--dump-display") return value(&v) && (o->dumpDisplayPath = v, true);
+    if (option == "--do") return value(&v) && (o->dialogSteps = v, true);
+    if (option == "--script") return value(&v) && (o->dialogScriptPath = v, true);
+    if (option == "--repeat") return (*firstRun = RunKind::Repeat, true);
+    if (option == "--no-advance-state") return (o->advanceState = false, true);
+    if (option == "--no-display-pixels") return (o->displayPixels = false, true);
+    if (option == "--alt") return (o->alt = true, true);
+    if (option == "--no-hwnd") return (o->hwnd = false, true);
+    if (option == "--no-platform-data") return (o->platformData = false, true);
+    if (option == "--mask") return (o->mask = true, true);
+    if (option == "--floating") return (o->floating = true, true);
+    if (option == "--time") return (o->time = true, true);
+    if (option == "--hide-window") return (o->showWindow = 0, true);
+    if (option == "--show-window") return (o->showWindow = 1, true);
+    if (option == "--runs") {
+        if (!value(&v)) return false;
+        return parseInt(v, 1, kMaxRuns, runCount) || bad(v);
+    }
+    if (option == "--then") {
+        RunKind kind = RunKind::Menu;
+        if (!value(&v)) return false;
+        if (!parseRunKind(v, &kind)) return bad(v);
+        thenRuns->push_back(kind);
+        return true;
+    }
+    if (option == "--planes") {
+        if (!value(&v)) return false;
+        return (parseInt(v, 3, 4, &o->planes)) || bad(v);
+    }
+    if (option == "--rect") {
+        if (!value(&v)) return false;
+        o->hasRect = parseRect(v, &o->rect);
+        return o->hasRect || bad(v);
+    }
+    if (option == "--host-sig") {
+        if (!value(&v)) return false;
+        if (std::strlen(v) != kSignatureLength) return bad(v);
+        const unsigned char* c = reinterpret_cast<const unsigned char*>(v);
+        o->hostSig = (uint32(c[0]) << 24) | (uint32(c[1]) << 16) | (uint32(c[2]) << 8) | c[3];
+        return true;
+    }
+    if (option == "--handle-procs") {
+        if (!value(&v)) return false;
+        return parseHandleProcs(v, &o->handleProcs) || bad(v);
+    }
+    if (option == "--padding") {
+        if (!value(&v)) return false;
+        if (std::strcmp(v, "yes") == 0)
+            o->supportsPadding = true;
+        else if (std::strcmp(v, "no") == 0)
+            o->supportsPadding = false;
+        else
+            return bad(v);
+        return true;
+    }
+    if (option == "--sampling") {
+        if (!value(&v)) return false;
+        return parseInt(v, 0, 2, &o->sampling) || bad(v);
+    }
+    if (option == "--abort-at") {
+        if (!value(&v)) return false;
+        return parseInt(v, 1, kInt32Max, &o->abortAt) || bad(v);
+    }
+    if (option == "--fail-advance") {
+        if (!value(&v)) return false;
+        const char* colon = std::strchr(v, ':');
+        if (colon == nullptr) return bad(v);
+        const std::string call(v, colon);
+        return (parseInt(call.c_str(), 1, kInt32Max, &o->failAdvanceCall) &&
+                parseInt(colon + 1, kInt16Min, kInt16Max, &o->failAdvanceCode)) ||
+               bad(v);
+    }
+    if (option == "--windows-dir") {
+        if (!value(&v)) return false;
+        o->hasWindowsDir = true;
+        o->windowsDir = v;
+        return true;
+    }
+    if (option == "--image-mode") {
+        if (!value(&v)) return false;
+        return parseInt(v, kInt16Min, kInt16Max, &o->imageMode) || bad(v);
+    }
+    if (option == "--max-space") {
+        if (!value(&v)) return false;
+        return parseInt(v, 0, kInt32Max, &o->maxSpace) || bad(v);
+    }
+    if (option == "--timeout") {
+        if (!value(&v)) return false;
+        return parseInt(v, 1, kInt32Max, &o->timeoutMs) || bad(v);
+    }
+    if (option == "--host-window") {
+        if (!value(&v)) return false;
+        return parseSize(v, &o->windowWidth, &o->windowHeight) || bad(v);
+    }
+    if (option == "--window-pos") {
+        int x = 0, y = 0;
+        char tail = 0;
+        if (!value(&v)) return false;
+        if (std::sscanf(v, "%d,%d%c", &x, &y, &tail) != 2) return bad(v);
+        o->windowX = x;
+        o->windowY = y;
+        return true;
+    }
+    if (option == "--out-rect-bounds") {
+        if (!value(&v)) return false;
+        if (std::strcmp(v, "filter") == 0)
+            o->outRectWithinImage = false;
+        else if (std::strcmp(v, "image") == 0)
+            o->outRectWithinImage = true;
+        else
+            return bad(v);
+        return true;
+    }
+    *error = "unknown option " + option;
+    return false;
+}
+
+}  // namespace
+
+bool parseHostOptions(int argc, char** argv, HostOptions* o, std::string* error) {
+    *o = HostOptions();
+    if (argc < 2) {
+        o->command = HostCommand::Help;
+        return true;
+    }
+    if (!parseCommand(argv[1], &o->command)) {
+        *error = "unknown command \"" + std::string(argv[1]) + "\"";
+        return false;
+    }
+    if (o->command == HostCommand::Help) return true;
+
+    RunKind firstRun = RunKind::Menu;
+    int32 runCount = 1;
+    std::vector<RunKind> thenRuns;
+    std::vector<std::string> positional;
+    for (int i = 2; i < argc; ++i) {
+        if (argv[i][0] == '-' && argv[i][1] == '-') {
+            if (!parseOption(argc, argv, &i, o, &firstRun, &runCount, &thenRuns, error)) {
+                return false;
+            }
+        } else {
+            positional.push_back(argv[i]);
+        }
+    }
+
+    if (o->command == HostCommand::Pattern) {
+        // plughost pattern WxH --out FILE [--planes 4]: the built-in picture as a file.
+        if (positional.size() != 1 || o->output.empty()) {
+            *error = "usage: plughost pattern WxH --out FILE [--planes 3|4]";
+            return false;
+        }
+        o->input = "pattern:" + positional[0];
+        return true;
+    }
+    if (positional.empty()) {
+        *error = "the command needs a module path";
+        return false;
+    }
+    o->modulePath = positional[0];
+    if (o->command == HostCommand::Strings) {
+        if (positional.size() < 2) {
+            *error = "strings needs at least one string id";
+            return false;
+        }
+        for (size_t i = 1; i < positional.size(); ++i) {
+            int32 id = 0;
+            if (!parseInt(positional[i].c_str(), 0, kLargestStringId, &id)) {
+                *error = "bad string id \"" + positional[i] + "\"";
+                return false;
+            }
+            o->stringIds.push_back(id);
+        }
+    } else if (positional.size() > 1) {
+        *error = "unexpected argument \"" + positional[1] + "\"";
+        return false;
+    }
+    if (o->command == HostCommand::Pipl && o->rawPath.empty()) {
+        *error = "pipl needs --raw FILE";
+        return false;
+    }
+    if (!o->dialogSteps.empty() && !o->dialogScriptPath.empty()) {
+        *error = "--do and --script cannot be combined";
+        return false;
+    }
+    o->runs.assign(size_t(runCount), firstRun);
+    o->runs.insert(o->runs.end(), thenRuns.begin(), thenRuns.end());
+    return true;
+}
+
+const char* hostUsage() {
+    return "usage: plughost COMMAND MODULE [options]\n"
+           "commands:\n"
+           "  info MODULE                   print the module's PiPL as a host reads it\n"
+           "  pipl MODULE --raw FILE        write the raw PiPL bytes to FILE\n"
+           "  strings MODULE ID...          print string-table entries as 'ID: text'\n"
+           "  run MODULE [options]          filter an image (Parameters, Prepare, Start,\n"
+           "                                Continue..., Finish)\n"
+           "  about MODULE [options]        call About with the host window as owner\n"
+           "  pattern WxH --out FILE        write the built-in test picture\n"
+           "run options:\n"
+           "  --in FILE|pattern:WxH  --out FILE.png  --planes 3|4  --rect T,L,B,R\n"
+           "  --repeat  --runs N  --then menu|repeat  (each run filters the source afresh;\n"
+           "                                 --out gets the last run's result)\n"
+           "  --params FILE  (loaded before the first run when it exists, saved after the\n"
+           "                 last; removed when the module leaves parameters null)\n"
+           "  --host-sig CODE  --image-mode N  --max-space N  --mask  --floating\n"
+           "  --handle-procs host|none|version2|five|no-getsize|zero-size\n"
+           "  --no-advance-state  --no-display-pixels  --no-hwnd  --no-platform-data\n"
+           "  --padding yes|no  --sampling 0|1|2  --out-rect-bounds filter|image\n"
+           "  --abort-at N  --fail-advance N:CODE  --alt  --windows-dir PATH|none\n"
+           "  --time  --trace FILE  --dump-display FILE.png\n"
+           "run and about options:\n"
+           "  --do \"STEP; STEP\"  --script FILE   dialog steps, armed for About or for the\n"
+           "                                 first run's Start\n"
+           "  --timeout MS (per selector, default 60000)  --host-window WxH\n"
+           "  --window-pos X,Y  --show-window  --hide-window (run hides it by default)\n"
+           "exit status: 0 every selector returned 0; 1 a selector failed; 2 usage or\n"
+           "host error; 3 the module crashed; 4 the module broke the interface (wrote\n"
+           "outside a buffer, into its input...); 5 timeout\n";
+}

@@ -1,0 +1,85 @@
+// The command line of plughost, read into one plain record. Windows-free.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "sdk/host_types.h"
+
+enum class HostCommand { Help, Info, Pipl, Strings, Run, About, Pattern };
+
+// How the host offers its handle procedures (--handle-procs).
+enum class HandleProcsMode {
+    Host,       // all eight, version 1: the module must use them
+    None,       // handleProcs is null
+    Version2,   // handleProcsVersion 2
+    Five,       // numHandleProcs 5
+    NoGetSize,  // getSizeProc null
+    ZeroSize,   // all eight, but getSizeProc answers 0 for every handle
+};
+
+enum class RunKind { Menu, Repeat };
+
+constexpr int32 kDefaultTimeoutMs = 60000;
+constexpr int32 kDefaultMaxSpace = 256 * 1024 * 1024;
+constexpr int32 kDefaultWindowWidth = 1024;
+constexpr int32 kDefaultWindowHeight = 768;
+constexpr int32 kDefaultWindowX = 40;
+constexpr int32 kDefaultWindowY = 30;
+
+struct HostOptions {
+    HostCommand command = HostCommand::Help;
+    std::string modulePath;
+
+    // pipl
+    std::string rawPath;
+    // strings
+    std::vector<int32> stringIds;
+
+    // run / pattern
+    std::string input = "pattern:320x240";  // image file or pattern:WxH
+    std::string output;
+    std::vector<RunKind> runs;  // in order; filled with one Menu run when empty
+    std::string paramsPath;
+    int32 planes = 3;
+    bool hasRect = false;
+    Rect rect = {};
+    uint32 hostSig = fourCharCode("PLGH");
+    HandleProcsMode handleProcs = HandleProcsMode::Host;
+    bool advanceState = true;
+    bool displayPixels = true;
+    bool supportsPadding = true;
+    int32 sampling = 1;
+    int32 abortAt = 0;          // 0: abortProc never answers true
+    int32 failAdvanceCall = 0;  // 0: no advanceState fails on purpose
+    int32 failAdvanceCode = 0;
+    bool alt = false;
+    bool hasWindowsDir = false;
+    std::string windowsDir;  // "none": GetWindowsDirectoryA fails
+    bool hwnd = true;
+    bool platformData = true;
+    int32 imageMode = 3;
+    bool mask = false;
+    bool floating = false;
+    int32 maxSpace = kDefaultMaxSpace;
+    bool time = false;
+    std::string tracePath;
+    std::string dumpDisplayPath;
+    bool outRectWithinImage = false;
+
+    // run / about
+    std::string dialogSteps;       // --do
+    std::string dialogScriptPath;  // --script
+    int32 timeoutMs = kDefaultTimeoutMs;
+    int32 windowWidth = kDefaultWindowWidth;
+    int32 windowHeight = kDefaultWindowHeight;
+    int32 windowX = kDefaultWindowX;
+    int32 windowY = kDefaultWindowY;
+    int32 showWindow = -1;  // -1: the command's default (about shows it, run hides it)
+};
+
+// Reads argv[1..]. False with a message on a bad command line.
+bool parseHostOptions(int argc, char** argv, HostOptions* options, std::string* error);
+
+// The help text.
+const char* hostUsage();

@@ -1,0 +1,311 @@
+"""The end-to-end tests' side of the reference host (stdlib only).
+
+Finds the builds from the environment that ctest sets (LUMIVEIL_ARCH win32|win64,
+LUMIVEIL_BUILD holding win32/ and win64/, LUMIVEIL_SOURCE, LUMIVEIL_NATIVE_BUILD;
+defaults win32 and <repo>/build), runs plughost under Wine through tools/plughost
+on one virtual display per test process, and parses what it prints and traces.
+
+    from harness import HostTestCase, run_plughost, probe_path
+    class ProbeTests(HostTestCase):
+        def test_copy(self):
+            run = self.run_host(["run", probe_path(), "--in", "pattern:40x30",
+                                 "--out", self.path("out.png")], probe="mode=copy")
+            self.assertEqual(run.returncode, 0, run.report())
+"""
+
+import atexit
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+from pngio import Image, read_png, write_png, describe_difference, difference  # noqa: E402,F401
+
+SOURCE = os.environ.get("LUMIVEIL_SOURCE") or os.path.dirname(os.path.dirname(HERE))
+ARCH = os.environ.get("LUMIVEIL_ARCH") or "win32"
+BUILD = os.environ.get("LUMIVEIL_BUILD") or os.path.join(SOURCE, "build")
+NATIVE_BUILD = os.environ.get("LUMIVEIL_NATIVE_BUILD") or ""
+TOOL = os.path.join(SOURCE, "tools", "plughost")
+
+# plughost's exit statuses.
+EXIT_OK = 0
+EXIT_SELECTOR_FAILED = 1
+EXIT_HOST_ERROR = 2
+EXIT_CRASH = 3
+EXIT_VIOLATION = 4
+EXIT_TIMEOUT = 5
+EXIT_CANNOT_RUN = 125  # tools/plughost: Wine could not run plughost at all
+
+# What the host puts where the module did not ask for data (see plughost/delivery.h).
+JUNK_EVEN = 0xA5  # -2 padding, (row + column) even
+JUNK_ODD = 0x5A
+ROW_SLACK_MIN = 8
+# With a mask the host starts maskRect/maskPadding at these (plughost/filter_run.cpp).
+MASK_RECT_SENTINEL = (-4242, -4242, -4243, -4243)
+MASK_PADDING_SENTINEL = 4242
+
+SELECTORS = ("about", "parameters", "prepare", "start", "continue", "finish")
+
+_RECT_RE = re.compile(r"^-?\d+,-?\d+,-?\d+,-?\d+$")
+
+
+def arch_dir(arch=None):
+    return os.path.join(BUILD, arch or ARCH)
+
+
+def plughost_exe(arch=None):
+    return os.path.join(arch_dir(arch), "plughost.exe")
+
+
+def module_path(name="LumiveilFilter.8bf", arch=None):
+    return os.path.join(arch_dir(arch), name)
+
+
+def probe_path(name="ProbeFilter.8bf", arch=None):
+    return os.path.join(arch_dir(arch), name)
+
+
+def wine_path(path):
+    """The Windows name Wine gives a Linux path: /tmp/a -> Z:\\tmp\\a."""
+    return "Z:" + os.path.abspath(path).replace("/", "\\")
+
+
+def alpha_pattern(x, y):
+    """The host's 4th plane where the input has none: (5x + 3y) mod 256."""
+    return (5 * x + 3 * y) & 0xFF
+
+
+def arch_runnable(arch=None):
+    """(True, '') when Wine can run this architecture's programs here; the 32-bit
+    loader cannot run on kernels without 32-bit support."""
+    if (arch or ARCH) == "win32":
+        loader = "/usr/lib/wine/wine"
+        if os.path.exists(loader):
+            try:
+                subprocess.run([loader, "--version"], stdin=subprocess.DEVNULL,
+                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
+                               check=True, timeout=30)
+            except (OSError, subprocess.SubprocessError) as error:
+                # tools/plughost can still emulate it with qemu, but at about a
+                # minute per run that is no way to run a test file.
+                return False, ("this machine cannot run 32-bit Wine programs (%s), so the "
+                               "win32 build cannot be tested here" % error)
+    return True, ""
+
+
+# --- the virtual display, one per test process -------------------------------
+
+_display = {"started": None}
+
+
+def _stop_display():
+    process = _display["started"]
+    if process is None:
+        return
+    env = dict(os.environ, WINEPREFIX=os.environ.get("LUMIVEIL_WINEPREFIX",
+                                                     os.path.join(SOURCE, ".wine")))
+    try:
+        # Wine's desktop process keeps the display until the wine server winds down.
+        subprocess.run(["wineserver", "-w"], env=env, timeout=20, stdin=subprocess.DEVNULL,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    except (OSError, subprocess.SubprocessError):
+        pass
+    process.terminate()
+    try:
+        process.wait(timeout=10)
+    except subprocess.TimeoutExpired:
+        process.kill()
+    _display["started"] = None
+
+
+def ensure_display():
+    """DISPLAY for Wine: the caller's, or an Xvfb started once for this process."""
+    if os.environ.get("DISPLAY"):
+        return os.environ["DISPLAY"]
+    for number in range(200, 400):
+        if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
+            continue
+        process = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1600x1200x24",
+                                    "-nolisten", "tcp"], stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+        for _ in range(200):
+            if os.path.exists("/tmp/.X11-unix/X%d" % number) or process.poll() is not None:
+                break
+            time.sleep(0.05)
+        if process.poll() is None and os.path.exists("/tmp/.X11-unix/X%d" % number):
+            _display["started"] = process
+            atexit.register(_stop_display)
+            os.environ["DISPLAY"] = ":%d" % number
+            return os.environ["DISPLAY"]
+        process.kill()
+        process.wait()
+    raise RuntimeError("could not start Xvfb")
+
+
+# --- results ------------------------------------------------------------------
+
+def parse_value(text):
+    """A trace value: a rectangle becomes a 4-tuple, a number an int, else the text."""
+    if _RECT_RE.match(text):
+        return tuple(int(v) for v in text.split(","))
+    try:
+        return int(text, 0)
+    except ValueError:
+        return text
+
+
+class TraceRecord:
+    """One trace line: `kind` is its first word, `words` the plain words after it,
+    `fields` its key=value pairs (rectangles as tuples, numbers as ints), and
+    `result` what follows ' -> ' (an int when it is a number)."""
+
+    def __init__(self, line):
+        self.line = line
+        head, arrow, tail = line.partition(" -> ")
+        self.result = parse_value(tail.strip()) if arrow else None
+        parts = head.split()
+        self.kind = parts[0] if parts else ""
+        self.words = []
+        self.fields = {}
+        for part in parts[1:]:
+            key, equals, value = part.partition("=")
+            if equals:
+                self.fields[key] = parse_value(value)
+            else:
+                self.words.append(part)
+
+    def __getitem__(self, key):
+        return self.fields[key]
+
+    def get(self, key, default=None):
+        return self.fields.get(key, default)
+
+    def __repr__(self):
+        return "TraceRecord(%r)" % self.line
+
+
+def parse_trace(text):
+    return [TraceRecord(line) for line in text.splitlines() if line.strip()]
+
+
+class RunResult:
+    """What one plughost run left: exit status, output, result lines, trace."""
+
+    def __init__(self, args, returncode, stdout, stderr, trace):
+        self.args = args
+        self.returncode = returncode
+        self.stdout = stdout
+        self.stderr = stderr
+        self.trace = trace
+        self.results = []  # (selector, code) in order
+        for line in stdout.splitlines():
+            match = re.match(r"^result: (\w+) (-?\d+)$", line)
+            if match:
+                self.results.append((match.group(1), int(match.group(2))))
+
+    def result(self, selector, which=-1):
+        """The code of the selector's last (or `which`-th) call; None if never called."""
+        codes = [code for name, code in self.results if name == selector]
+        return codes[which] if codes else None
+
+    def selectors(self):
+        return [name for name, _ in self.results]
+
+    def lines(self, prefix):
+        """stdout lines starting with `prefix` (e.g. 'crash:'), prefix removed."""
+        return [line[len(prefix):].strip() for line in self.stdout.splitlines()
+                if line.startswith(prefix)]
+
+    def records(self, kind, *words):
+        """Trace records of one kind whose first words are `words`."""
+        return [r for r in self.trace if r.kind == kind and tuple(r.words[:len(words)]) == words]
+
+    def report(self):
+        """Everything, for an assertion message."""
+        return ("plughost %s\nexit status %s\n--- stdout\n%s--- stderr\n%s" %
+                (" ".join(self.args), self.returncode, self.stdout, self.stderr))
+
+
+def run_plughost(args, env=None, timeout=180, trace_path=None, arch=None, probe=None):
+    """Runs tools/plughost (arch from LUMIVEIL_ARCH) with `args`. With
+    `trace_path`, --trace is added and the trace parsed into RunResult.trace.
+    `probe` sets the probe module's PROBE variable. Never raises on a non-zero
+    exit status."""
+    ensure_display()
+    arguments = list(args)
+    if trace_path is not None and "--trace" not in arguments:
+        arguments += ["--trace", trace_path]
+    command = [TOOL, "--arch", arch or ARCH] + arguments
+    environment = dict(os.environ)
+    if probe is not None:
+        environment["PROBE"] = probe
+    environment.update(env or {})
+    completed = subprocess.run(command, env=environment, stdin=subprocess.DEVNULL,
+                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+    trace = []
+    if trace_path is not None and os.path.exists(trace_path):
+        with open(trace_path, encoding="latin-1") as f:
+            trace = parse_trace(f.read())
+    return RunResult(arguments, completed.returncode,
+                     completed.stdout.decode("latin-1"), completed.stderr.decode("latin-1"), trace)
+
+
+class HostTestCase(unittest.TestCase):
+    """A test case with a temporary folder per test (self.tmp, self.path(name))
+    that skips when this machine cannot run the architecture under test, and
+    fails when the build is missing. LUMIVEIL_KEEP_TMP=1 keeps the folders;
+    LUMIVEIL_REQUIRE_ARCH=1 turns the skip into a failure."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        runnable, reason = arch_runnable()
+        if not runnable:
+            if os.environ.get("LUMIVEIL_REQUIRE_ARCH") == "1":
+                raise AssertionError(reason)
+            raise unittest.SkipTest(reason)
+        if not os.path.exists(plughost_exe()):
+            raise AssertionError("no plughost.exe at %s: build the %s tree first" %
+                                 (plughost_exe(), ARCH))
+
+    def setUp(self):
+        super().setUp()
+        self.tmp = tempfile.mkdtemp(prefix="lumiveil-e2e-")
+        if os.environ.get("LUMIVEIL_KEEP_TMP") != "1":
+            self.addCleanup(shutil.rmtree, self.tmp, True)
+
+    def path(self, name):
+        return os.path.join(self.tmp, name)
+
+    def run_host(self, args, trace=True, **kwargs):
+        """run_plughost with a trace file in this test's folder."""
+        self._runs = getattr(self, "_runs", 0) + 1
+        trace_path = self.path("trace-%d.txt" % self._runs) if trace else None
+        return run_plughost(args, trace_path=trace_path, **kwargs)
+
+    def pattern_image(self, width, height, planes=3):
+        """The host's built-in picture pattern:WxH, as plughost makes it."""
+        out = self.path("pattern-%dx%d-%d.png" % (width, height, planes))
+        run = run_plughost(["pattern", "%dx%d" % (width, height), "--out", out,
+                            "--planes", str(planes)])
+        self.assertEqual(run.returncode, EXIT_OK, run.report())
+        return read_png(out)
+
+    def assertImagesEqual(self, actual, expected, message=""):
+        self.assertEqual((actual.width, actual.height, actual.channels),
+                         (expected.width, expected.height, expected.channels), message)
+        problem = describe_difference(actual, expected)
+        if problem:
+            self.fail("%s%s" % (message + ": " if message else "", problem))
+
+
+def main():
+    """unittest.main for a test file, verbose."""
+    unittest.main(verbosity=2)
