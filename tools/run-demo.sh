@@ -24,7 +24,18 @@ fi
 input="$photo"
 [ -s "$photo" ] || input="pattern:1200x800"
 
+# The 32-bit module is the one specified; machines whose kernel cannot run 32-bit
+# programs (no IA-32 emulation) run the 64-bit module of the same source instead.
+arch=win32
+/lib/ld-linux.so.2 --version >/dev/null 2>&1 || arch=win64
+
+# A run from the host's menu: the dialog opens, the user sets the values and
+# presses OK, and the filter runs over the whole picture.
 result="$demo/result.png"
-"$root/tools/plughost" run "$root/build/win32/LumiveilFilter.8bf" --in "$input" --out "$result" "$@"
-echo "run-demo: filtered $input"
+dialog="$demo/dialog.png"
+"$root/tools/plughost" run "$root/build/$arch/LumiveilFilter.8bf" --in "$input" --out "$result" \
+  --windows-dir "$demo/windows" \
+  --do "type 201 35; type 202 85; type 203 20; wait 300; shot $dialog; click 1" "$@"
+echo "run-demo: filtered $input with the $arch module (Radiation 35, Amount 85, Mist 20)"
+echo "run-demo: the dialog as the user saw it is $dialog"
 echo "run-demo: the result is $result"
