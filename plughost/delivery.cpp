@@ -216,7 +216,8 @@ bool checkDeliveredBuffers(const DeliveryState& state, std::string* fault) {
 
 void writeBackOutput(DeliveryState* state, const HostDocument& document, bool autoMask) {
     const DeliveredBuffer& out = state->out;
-    if (!state->outPending || out.data == nullptr) {
+    // Output in sampled coordinates belongs to a preview: it never lands in the document.
+    if (!state->outPending || out.data == nullptr || out.rate != kFixedOne) {
         state->outPending = false;
         return;
     }
@@ -274,7 +275,14 @@ int16 deliverBuffers(FilterRecord* record, DeliveryState* state, const HostDocum
     const Rect inBounds = sampledBounds(source, report->inRate);
     const Rect maskBounds = sampledBounds(source, report->maskRate);
     const Rect imageBounds = {0, 0, int16(source.height), int16(source.width)};
-    const Rect outBounds = policy.outRectWithinImage ? imageBounds : document.filterRect;
+    const bool sampledOutput =
+        policy.outRect == OutRectRule::FollowRate && report->inRate > kFixedOne;
+    const Rect outBounds = policy.outRect == OutRectRule::Image ? imageBounds
+                           : sampledOutput                       ? inBounds
+                                                                 : document.filterRect;
+    const char* outBoundsName = policy.outRect == OutRectRule::Image ? "the image "
+                                : sampledOutput ? "the image sampled at inputRate "
+                                                : "filterRect ";
 
     std::string reason;
     bool ok = true;
@@ -289,7 +297,7 @@ int16 deliverBuffers(FilterRecord* record, DeliveryState* state, const HostDocum
                             &reason);
         if (ok && !rectInside(out, outBounds)) {
             reason = "outRect " + rectText(out) + " lies outside " +
-                     (policy.outRectWithinImage ? "the image " : "filterRect ") +
+                     outBoundsName +
                      rectText(outBounds);
             ok = false;
         }
@@ -306,7 +314,8 @@ int16 deliverBuffers(FilterRecord* record, DeliveryState* state, const HostDocum
 
     const bool allocated =
         allocateBuffer(&state->in, in, record->inLoPlane, record->inHiPlane, report->inRate) &&
-        allocateBuffer(&state->out, out, record->outLoPlane, record->outHiPlane, kFixedOne) &&
+        allocateBuffer(&state->out, out, record->outLoPlane, record->outHiPlane,
+                       sampledOutput ? report->inRate : kFixedOne) &&
         allocateBuffer(&state->mask, wantMask ? mask : Rect{0, 0, 0, 0}, 0, 0, report->maskRate);
     if (!allocated) {
         releaseDelivered(state, record);

@@ -20,10 +20,20 @@ constexpr uint8 kRowSlackByte = 0xEE;
 constexpr uint8 kJunkEven = 0xA5;
 constexpr uint8 kJunkOdd = 0x5A;
 
+// Where outRect may lie.
+enum class OutRectRule {
+    // Inside filterRect at input rate 1.0. A module that asked for reduced
+    // input (inputRate above 1.0) works in sampled coordinates, as for a
+    // preview: then inside the image scaled down by that rate (rounded up).
+    FollowRate,
+    FilterRect,  // inside filterRect, whatever the rate
+    Image,       // anywhere in the image
+};
+
 struct DeliveryPolicy {
-    bool supportsPadding = true;      // false: clip inRect and maskRect to the image instead
-    char samplingSupport = 1;         // 0 none, 1 whole factors, 2 any factor
-    bool outRectWithinImage = false;  // true: outRect may lie anywhere in the image
+    bool supportsPadding = true;  // false: clip inRect and maskRect to the image instead
+    char samplingSupport = 1;     // 0 none, 1 whole factors, 2 any factor
+    OutRectRule outRect = OutRectRule::FollowRate;
 };
 
 // The document the buffers come from and go to.
@@ -42,7 +52,7 @@ struct DeliveredBuffer {
     int16 hiPlane = 0;
     int32 rowBytes = 0;
     int32 rowDataBytes = 0;  // width x planes: the part of a row that holds pixels
-    Fixed rate = kFixedOne;  // the sampling rate in effect
+    Fixed rate = kFixedOne;  // the sampling rate in effect; above 1.0 for output, a preview's
     uint32 checksum = 0;     // input and mask: checksum of the bytes as handed over
 };
 
@@ -77,7 +87,7 @@ int32 sampledExtent(int32 extent, Fixed rate);
 bool checkDeliveredBuffers(const DeliveryState& state, std::string* fault);
 
 // Writes the previous output (the part of its rectangle inside the image, its
-// planes only) into the document, blended with the source through the mask
+// planes only; nothing for output in sampled coordinates) into the document, blended with the source through the mask
 // when `autoMask` is on and there is a mask.
 void writeBackOutput(DeliveryState* state, const HostDocument& document, bool autoMask);
 

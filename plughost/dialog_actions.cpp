@@ -194,3 +194,10 @@ bool setCheckBox(HWND dialog, int id, int wanted, std::string& problem) {
     if ((state == BST_CHECKED) != (wanted == 1)) PostMessageA(box, BM_CLICK, 0, 0);
     return true;
 }
+
+bool notifyDialog(HWND dialog, int id, int code, std::string& problem) {
+    HWND control = findControl(dialog, id, problem);
+    if (!control) return false;
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, code), reinterpret_cast<LPARAM>(control));
+    return true;
+}

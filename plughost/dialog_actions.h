@@ -37,3 +37,7 @@ bool clickDialog(HWND dialog, std::string& problem);
 
 // Clicks the check box when its state differs from the wanted one (0 or 1).
 bool setCheckBox(HWND dialog, int id, int wanted, std::string& problem);
+
+// notify ID CODE: WM_COMMAND with MAKEWPARAM(ID, CODE) and the control's window, sent to
+// the dialog as the control itself would send it.
+bool notifyDialog(HWND dialog, int id, int code, std::string& problem);

@@ -88,6 +88,23 @@ bool expectDefault(HWND dialog, int id, std::string& problem) {
     return false;
 }
 
+bool showsText(HWND dialog, const std::string& text) {
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (IsWindowVisible(child) && windowText(child) == text) return true;
+    }
+    return false;
+}
+
+// The visible children's texts, for the message of a failed expect-text.
+std::string childTexts(HWND dialog) {
+    std::string texts;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(child)) continue;
+        texts += (texts.empty() ? "" : ", ") + quoted(windowText(child));
+    }
+    return texts.empty() ? "no visible control" : texts;
+}
+
 }  // namespace
 
 bool checkExpectation(HWND dialog, const ScriptStep& step, std::string& problem) {
@@ -120,6 +137,13 @@ bool checkExpectation(HWND dialog, const ScriptStep& step, std::string& problem)
             return expectSelected(dialog, id, problem);
         case StepKind::ExpectDefault:
             return expectDefault(dialog, id, problem);
+        case StepKind::ExpectCaption:
+            return expectEqual(quoted(step.text), quoted(windowText(dialog)), problem);
+        case StepKind::ExpectText:
+            if (showsText(dialog, step.text)) return true;
+            problem = "expected a control showing " + quoted(step.text) + ", found " +
+                      childTexts(dialog);
+            return false;
         default:
             problem = "not an expectation";
             return false;

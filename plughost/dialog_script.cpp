@@ -115,7 +115,11 @@ bool performStep(HWND dialog, const ScriptStep& step, std::string& problem) {
         case StepKind::ExpectSelected:
         case StepKind::ExpectDefault:
         case StepKind::ExpectVisible:
+        case StepKind::ExpectCaption:
+        case StepKind::ExpectText:
             return checkExpectation(dialog, step, problem);
+        case StepKind::Notify:
+            return notifyDialog(dialog, step.controlId, step.value, problem);
         case StepKind::PrintWindow:
         case StepKind::PrintField:
         case StepKind::PrintSlider:

@@ -10,6 +10,7 @@ namespace {
 
 constexpr int kLargestControlId = 65535;  // control ids are 16-bit in a dialog template
 constexpr int kLongestWaitMs = 600000;    // ten minutes: longer than any watchdog
+constexpr int kLargestNotifyCode = 65535; // the high word of WM_COMMAND's wParam
 
 // What follows a step's name.
 enum class Arguments {
@@ -20,6 +21,8 @@ enum class Arguments {
     ControlValue,         // drag ID VALUE, expect-slider ID VALUE
     ControlFlag,          // check ID 0|1
     ControlKey,           // key ID KEY
+    ControlCode,          // notify ID CODE
+    Text,                 // expect-caption TEXT
     DialogKey,            // press enter|escape
     Path,                 // shot FILE, open-file PATH
     PathOptionalKeep,     // save-file PATH [keep]
@@ -47,6 +50,9 @@ const StepSyntax kStepSyntax[] = {
     {"expect-selected", StepKind::ExpectSelected, Arguments::Control},
     {"expect-default", StepKind::ExpectDefault, Arguments::Control},
     {"expect-visible", StepKind::ExpectVisible, Arguments::ControlFlag},
+    {"expect-caption", StepKind::ExpectCaption, Arguments::Text},
+    {"expect-text", StepKind::ExpectText, Arguments::Text},
+    {"notify", StepKind::Notify, Arguments::ControlCode},
     {"shot", StepKind::Shot, Arguments::Path},
     {"open-file", StepKind::OpenFile, Arguments::Path},
     {"save-file", StepKind::SaveFile, Arguments::PathOptionalKeep},
@@ -229,6 +235,19 @@ bool readArguments(Arguments arguments, const std::vector<Word>& words, ScriptSt
             }
             ++next;
             break;
+        case Arguments::ControlCode:
+            if (!readControl() || !readRequired("CODE")) return false;
+            if (!parseInteger(words[next].text, 0, kLargestNotifyCode, step.value)) {
+                problem = "\"" + words[next].text + "\" is not a notification code (0 to 65535)";
+                return false;
+            }
+            ++next;
+            break;
+        case Arguments::Text:
+            if (!readRequired("TEXT")) return false;
+            step.hasText = true;
+            step.text = words[next++].text;
+            break;
         case Arguments::DialogKey:
             if (!readRequired("enter or escape")) return false;
             if (!findKey(kDialogKeys, words[next].text, step.key)) {
@@ -314,6 +333,7 @@ bool isUserAction(StepKind kind) {
         case StepKind::ClickWindow:
         case StepKind::Press:
         case StepKind::Check:
+        case StepKind::Notify:
             return true;
         default:
             return false;

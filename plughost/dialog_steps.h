@@ -13,6 +13,11 @@
 //   expect-field ID [TEXT]    expect-slider ID VALUE   expect-check ID 0|1
 //   expect-focus ID           expect-selected ID       expect-default ID
 //   expect-visible ID 0|1
+//   expect-caption TEXT       the dialog's window text
+//   expect-text TEXT          some child control of the dialog shows exactly TEXT
+//                             (a message box's text)
+//   notify ID CODE            WM_COMMAND MAKEWPARAM(ID, CODE) with the control's
+//                             window, sent to the dialog (e.g. STN_DBLCLK 1 on a static)
 //   shot FILE.png             capture the dialog as drawn on screen
 //   open-file PATH            answer the next (or the open) common file dialog
 //   save-file PATH [keep]     likewise; confirms an overwrite prompt, or declines with keep
@@ -39,6 +44,9 @@ enum class StepKind {
     ExpectSelected,
     ExpectDefault,
     ExpectVisible,
+    ExpectCaption,
+    ExpectText,
+    Notify,
     Shot,
     OpenFile,
     SaveFile,
@@ -59,9 +67,9 @@ constexpr int kNoControl = -1;
 struct ScriptStep {
     StepKind kind;
     int controlId = kNoControl;  // 0..65535, or kNoControl when the step names none
-    int value = 0;               // VALUE, MS, or the 0|1 of check / expect-check / expect-visible
+    int value = 0;  // VALUE, MS, CODE, or the 0|1 of check / expect-check / expect-visible
     NamedKey key = NamedKey::Enter;  // key and press only
-    bool hasText = false;            // whether TEXT was given (type, expect-field)
+    bool hasText = false;  // whether TEXT was given (type, expect-field, expect-caption...)
     std::string text;                // TEXT, FILE or PATH
     bool keepExisting = false;       // save-file ... keep: decline the overwrite prompt
     std::string source;              // the step as written, for messages

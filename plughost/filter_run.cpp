@@ -2,6 +2,7 @@
 // leaves a rectangle non-empty, then Finish (only when Start returned 0). A
 // repeat run skips Parameters and uses the parameters handle kept from before.
 // Every run filters the source picture afresh; --out holds the last run's result.
+// --force-continue adds one Continue after Start even when the rectangles are empty.
 
 #include "plughost/filter_run.h"
 
@@ -45,6 +46,18 @@ struct RunContext {
     intptr_t data = 0;            // the module's per-filter slot, kept between runs
     bool anyFailure = false;
 };
+
+OutRectRule outRectRuleFor(OutRectBounds bounds) {
+    switch (bounds) {
+        case OutRectBounds::Filter:
+            return OutRectRule::FilterRect;
+        case OutRectBounds::Image:
+            return OutRectRule::Image;
+        case OutRectBounds::Auto:
+            break;
+    }
+    return OutRectRule::FollowRate;
+}
 
 bool anyRectNonEmpty(const FilterRecord& r) {
     return !rectIsEmpty(r.inRect) || !rectIsEmpty(r.outRect) || !rectIsEmpty(r.maskRect);
@@ -147,7 +160,7 @@ void runOnce(RunContext* context, RunKind kind, int number, const std::string& s
     session.document.filterRect = context->filterRect;
     session.policy.supportsPadding = o.supportsPadding;
     session.policy.samplingSupport = char(o.sampling);
-    session.policy.outRectWithinImage = o.outRectWithinImage;
+    session.policy.outRect = outRectRuleFor(o.outRectBounds);
     attachSession(&session);
 
     bool go = true;
@@ -155,6 +168,12 @@ void runOnce(RunContext* context, RunKind kind, int number, const std::string& s
     if (go) go = filterSelector(context, &record, filterSelectorPrepare) == 0;
     if (go && startWithDialogs(context, &record, steps) == 0) {
         continueLoop(context, &record, &session);
+        if (o.forceContinue && !session.aborted && !anyRectNonEmpty(record)) {
+            // As a host that sends Continue once whatever the rectangles say.
+            traceLine("note forced continue with empty rectangles");
+            filterSelector(context, &record, filterSelectorContinue);
+            continueLoop(context, &record, &session);
+        }
         finishDelivery();
         filterSelector(context, &record, filterSelectorFinish);
     }
@@ -166,31 +185,6 @@ void runOnce(RunContext* context, RunKind kind, int number, const std::string& s
     attachSession(nullptr);
 }
 
-bool loadSource(const HostOptions& o, HostImage* image, std::string* error) {
-    int32 width = 0, height = 0;
-    if (parsePatternSpec(o.input, &width, &height)) {
-        *image = makeTestPattern(width, height, o.planes);
-        return true;
-    }
-    if (o.input.compare(0, 8, "pattern:") == 0) {
-        *error = "bad pattern \"" + o.input + "\"; use pattern:WxH";
-        return false;
-    }
-    return loadImageFile(o.input, o.planes, image, error);
-}
-
-bool validateSelection(const HostOptions& o, const HostImage& image, Rect* filterRect,
-                       std::string* error) {
-    const Rect whole = {0, 0, int16(image.height), int16(image.width)};
-    *filterRect = o.hasRect ? o.rect : whole;
-    if (rectIsEmpty(*filterRect) || !rectInside(*filterRect, whole)) {
-        *error =
-            "--rect " + rectText(o.rect) + " is empty or not inside the image " + rectText(whole);
-        return false;
-    }
-    return true;
-}
-
 bool caseIsSupported(const LoadedFilter& filter, int16 filterCase) {
     if (!filter.pipl.hasFilterCases) return true;
     const FilterCaseInfo& info = filter.pipl.filterCases[filterCase - 1];
@@ -200,6 +194,36 @@ bool caseIsSupported(const LoadedFilter& filter, int16 filterCase) {
 
 }  // namespace
 
+bool loadSourceImage(const HostOptions& o, HostImage* image, std::string* error) {
+    int32 width = 0, height = 0;
+    if (parsePatternSpec(o.input, &width, &height)) {
+        *image = makeTestPattern(width, height, o.planes);
+        return true;
+    }
+    if (o.input.compare(0, 8, "pattern:") == 0) {
+        *error = "bad pattern \"" + o.input + "\"; use pattern:WxH (1 to " +
+                 std::to_string(kMaxImageSide) + " a side)";
+        return false;
+    }
+    return loadImageFile(o.input, o.planes, image, error);
+}
+
+bool chooseFilterRect(const HostOptions& o, const HostImage& image, Rect* filterRect,
+                      std::string* error) {
+    const Rect whole = {0, 0, int16(image.height), int16(image.width)};
+    *filterRect = o.hasRect ? o.rect : whole;
+    // An empty selection (no rows or no columns) is a rectangle a host may hand
+    // over; one turned inside out or reaching outside the image is not.
+    const bool turnedOver =
+        filterRect->bottom < filterRect->top || filterRect->right < filterRect->left;
+    if (turnedOver || !rectInside(*filterRect, whole)) {
+        *error = "--rect " + rectText(o.rect) + " is not a rectangle inside the image " +
+                 rectText(whole);
+        return false;
+    }
+    return true;
+}
+
 int runFilterCommand(const HostOptions& o) {
     RunContext context;
     context.options = &o;
@@ -207,8 +231,8 @@ int runFilterCommand(const HostOptions& o) {
     if (!o.tracePath.empty() && !openTrace(o.tracePath)) {
         return reportHostError("cannot create trace file " + o.tracePath);
     }
-    if (!loadSource(o, &context.source, &error)) return reportHostError(error);
-    if (!validateSelection(o, context.source, &context.filterRect, &error))
+    if (!loadSourceImage(o, &context.source, &error)) return reportHostError(error);
+    if (!chooseFilterRect(o, context.source, &context.filterRect, &error))
         return reportHostError(error);
     context.hasMask = o.mask || o.floating;
     if (context.hasMask) {

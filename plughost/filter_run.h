@@ -3,6 +3,17 @@
 // result. Returns the process exit status (host_exit.h).
 #pragma once
 
+#include <string>
+
+#include "plughost/host_image.h"
 #include "plughost/host_options.h"
 
 int runFilterCommand(const HostOptions& options);
+
+// The document of --in (a file or pattern:WxH) with --planes planes.
+bool loadSourceImage(const HostOptions& options, HostImage* image, std::string* error);
+
+// filterRect from --rect (the whole image without one). It may be empty, but
+// must lie inside the image; false with a message otherwise.
+bool chooseFilterRect(const HostOptions& options, const HostImage& image, Rect* filterRect,
+                      std::string* error);

@@ -12,6 +12,8 @@ constexpr int32 kDarkShift = 3;         // the dark quarter is 1/8 as bright
 constexpr int32 kAlphaColumnStep = 5;
 constexpr int32 kAlphaRowStep = 3;
 constexpr int32 kAlphaPlane = 3;
+constexpr int32 kExtraPlaneStep = 41;
+constexpr int32 kColourPlanes = 3;
 
 uint8 ramp(int32 at, int32 extent) { return extent > 1 ? uint8(at * kFull / (extent - 1)) : 0; }
 
@@ -51,7 +53,7 @@ HostImage makeTestPattern(int32 width, int32 height, int32 planes) {
                 for (uint8& c : rgb) c = uint8(c >> kDarkShift);
             }
             uint8* pixel = &image.pixels[pixelOffset(image, y, x)];
-            for (int32 p = 0; p < 3 && p < planes; ++p) pixel[p] = rgb[p];
+            for (int32 p = 0; p < kColourPlanes && p < planes; ++p) pixel[p] = rgb[p];
         }
     }
     if (planes > kAlphaPlane) fillAlphaPattern(&image);
@@ -62,14 +64,22 @@ uint8 alphaPatternValue(int32 row, int32 column) {
     return uint8((kAlphaColumnStep * column + kAlphaRowStep * row) & 0xFF);
 }
 
-void fillAlphaPattern(HostImage* image) {
-    if (image->planes <= kAlphaPlane) return;
+uint8 extraPlaneValue(int32 plane, int32 row, int32 column) {
+    return uint8((alphaPatternValue(row, column) + kExtraPlaneStep * (plane - kAlphaPlane)) & 0xFF);
+}
+
+void fillExtraPlanes(HostImage* image, int32 firstPlane) {
+    const int32 first = firstPlane > kAlphaPlane ? firstPlane : kAlphaPlane;
+    if (image->planes <= first) return;
     for (int32 y = 0; y < image->height; ++y) {
         for (int32 x = 0; x < image->width; ++x) {
-            image->pixels[pixelOffset(*image, y, x) + kAlphaPlane] = alphaPatternValue(y, x);
+            uint8* pixel = &image->pixels[pixelOffset(*image, y, x)];
+            for (int32 p = first; p < image->planes; ++p) pixel[p] = extraPlaneValue(p, y, x);
         }
     }
 }
+
+void fillAlphaPattern(HostImage* image) { fillExtraPlanes(image, kAlphaPlane); }
 
 HostMask makeEllipseMask(int32 width, int32 height, const Rect& selection) {
     HostMask mask;

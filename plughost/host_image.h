@@ -1,5 +1,5 @@
-// The host's document: an 8-bit image with 3 or 4 interleaved planes, the
-// built-in test picture, the deterministic alpha plane and the selection mask.
+// The host's document: an 8-bit image with 1 to 8 interleaved planes, the
+// built-in test picture, the deterministic planes beyond RGB and the selection mask.
 // Windows-free.
 #pragma once
 
@@ -9,12 +9,12 @@
 
 #include "sdk/host_types.h"
 
-constexpr int32 kMaxImageSide = 30000;  // rectangles are signed 16-bit
+constexpr int32 kMaxImageSide = 32767;  // the record's sizes and rectangles are signed 16-bit
 
 struct HostImage {
     int32 width = 0;
     int32 height = 0;
-    int32 planes = 0;           // 3 (RGB) or 4 (RGB + transparency)
+    int32 planes = 0;           // 1..8; 3 RGB, 4 RGB + transparency
     std::vector<uint8> pixels;  // rows of width * planes bytes, no padding
 };
 
@@ -39,7 +39,15 @@ HostImage makeTestPattern(int32 width, int32 height, int32 planes);
 // The host's transparency plane where the input has none: (5 * column + 3 * row) mod 256.
 uint8 alphaPatternValue(int32 row, int32 column);
 
-// Fills plane 3 of a 4-plane image with alphaPatternValue.
+// Planes from 3 on where the input has none: the alpha pattern shifted by
+// 41 per plane beyond the fourth, (5 * column + 3 * row + 41 * (plane - 3)) mod 256,
+// so each extra plane differs from the others.
+uint8 extraPlaneValue(int32 plane, int32 row, int32 column);
+
+// Fills the planes from `firstPlane` on (never below 3) with extraPlaneValue.
+void fillExtraPlanes(HostImage* image, int32 firstPlane);
+
+// Fills plane 3 and beyond of the image with extraPlaneValue.
 void fillAlphaPattern(HostImage* image);
 
 // The selection of --mask: the ellipse inscribed in `selection` is 255, the

@@ -65,6 +65,7 @@ bool parseCommand(const std::string& text, HostCommand* command) {
     } kCommands[] = {{"info", HostCommand::Info},       {"pipl", HostCommand::Pipl},
                      {"strings", HostCommand::Strings}, {"run", HostCommand::Run},
                      {"about", HostCommand::About},     {"pattern", HostCommand::Pattern},
+                     {"call", HostCommand::Call},
                      {"help", HostCommand::Help},       {"--help", HostCommand::Help},
                      {"-h", HostCommand::Help}};
     for (const auto& entry : kCommands) {
@@ -120,6 +121,10 @@ bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* fir
     if (option == "--mask") return (o->mask = true, true);
     if (option == "--floating") return (o->floating = true, true);
     if (option == "--time") return (o->time = true, true);
+    if (option == "--no-progress") return (o->progress = false, true);
+    if (option == "--no-abort") return (o->abort = false, true);
+    if (option == "--force-continue") return (o->forceContinue = true, true);
+    if (option == "--count-gdi") return (o->countGdi = true, true);
     if (option == "--hide-window") return (o->showWindow = 0, true);
     if (option == "--show-window") return (o->showWindow = 1, true);
     if (option == "--runs") {
@@ -135,7 +140,7 @@ bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* fir
     }
     if (option == "--planes") {
         if (!value(&v)) return false;
-        return (parseInt(v, 3, 4, &o->planes)) || bad(v);
+        return (parseInt(v, kMinPlanes, kMaxPlanes, &o->planes)) || bad(v);
     }
     if (option == "--rect") {
         if (!value(&v)) return false;
@@ -213,10 +218,12 @@ bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* fir
     }
     if (option == "--out-rect-bounds") {
         if (!value(&v)) return false;
-        if (std::strcmp(v, "filter") == 0)
-            o->outRectWithinImage = false;
+        if (std::strcmp(v, "auto") == 0)
+            o->outRectBounds = OutRectBounds::Auto;
+        else if (std::strcmp(v, "filter") == 0)
+            o->outRectBounds = OutRectBounds::Filter;
         else if (std::strcmp(v, "image") == 0)
-            o->outRectWithinImage = true;
+            o->outRectBounds = OutRectBounds::Image;
         else
             return bad(v);
         return true;
@@ -256,7 +263,7 @@ bool parseHostOptions(int argc, char** argv, HostOptions* o, std::string* error)
     if (o->command == HostCommand::Pattern) {
         // plughost pattern WxH --out FILE [--planes 4]: the built-in picture as a file.
         if (positional.size() != 1 || o->output.empty()) {
-            *error = "usage: plughost pattern WxH --out FILE [--planes 3|4]";
+            *error = "usage: plughost pattern WxH --out FILE [--planes 1-4]";
             return false;
         }
         o->input = "pattern:" + positional[0];
@@ -280,6 +287,15 @@ bool parseHostOptions(int argc, char** argv, HostOptions* o, std::string* error)
             }
             o->stringIds.push_back(id);
         }
+    } else if (o->command == HostCommand::Call) {
+        if (positional.size() != 2) {
+            *error = "usage: plughost call MODULE SELECTOR [run options]";
+            return false;
+        }
+        if (!parseInt(positional[1].c_str(), kInt16Min, kInt16Max, &o->selector)) {
+            *error = "bad selector \"" + positional[1] + "\" (a 16-bit signed number)";
+            return false;
+        }
     } else if (positional.size() > 1) {
         *error = "unexpected argument \"" + positional[1] + "\"";
         return false;
@@ -292,6 +308,7 @@ bool parseHostOptions(int argc, char** argv, HostOptions* o, std::string* error)
         *error = "--do and --script cannot be combined";
         return false;
     }
+    o->aboutRuns = runCount;
     o->runs.assign(size_t(runCount), firstRun);
     o->runs.insert(o->runs.end(), thenRuns.begin(), thenRuns.end());
     return true;
@@ -307,8 +324,13 @@ const char* hostUsage() {
            "                                Continue..., Finish)\n"
            "  about MODULE [options]        call About with the host window as owner\n"
            "  pattern WxH --out FILE        write the built-in test picture\n"
+           "  call MODULE SELECTOR [options] call the entry once with any selector and a\n"
+           "                                filled record; print 'result: SELECTOR CODE' and\n"
+           "                                what changed in the record and the data slot\n"
            "run options:\n"
-           "  --in FILE|pattern:WxH  --out FILE.png  --planes 3|4  --rect T,L,B,R\n"
+           "  --in FILE|pattern:WxH (up to 32767 a side)  --out FILE.png  --planes 1-8\n"
+           "  (4: RGB and transparency; beyond 4, --out keeps the first four planes)\n"
+           "  --rect T,L,B,R (may be empty, must lie inside the image)\n"
            "  --repeat  --runs N  --then menu|repeat  (each run filters the source afresh;\n"
            "                                 --out gets the last run's result)\n"
            "  --params FILE  (loaded before the first run when it exists, saved after the\n"
@@ -316,7 +338,10 @@ const char* hostUsage() {
            "  --host-sig CODE  --image-mode N  --max-space N  --mask  --floating\n"
            "  --handle-procs host|none|version2|five|no-getsize|zero-size\n"
            "  --no-advance-state  --no-display-pixels  --no-hwnd  --no-platform-data\n"
-           "  --padding yes|no  --sampling 0|1|2  --out-rect-bounds filter|image\n"
+           "  --padding yes|no  --sampling 0|1|2  --out-rect-bounds auto|filter|image\n"
+           "  (auto: filterRect, or the image scaled down by inputRate when it is > 1)\n"
+           "  --no-progress  --no-abort  (null progressProc / abortProc)\n"
+           "  --force-continue  (Continue once after Start even with empty rectangles)\n"
            "  --abort-at N  --fail-advance N:CODE  --alt  --windows-dir PATH|none\n"
            "  --time  --trace FILE  --dump-display FILE.png\n"
            "run and about options:\n"
@@ -324,6 +349,9 @@ const char* hostUsage() {
            "                                 first run's Start\n"
            "  --timeout MS (per selector, default 60000)  --host-window WxH\n"
            "  --window-pos X,Y  --show-window  --hide-window (run hides it by default)\n"
+           "  --count-gdi  (count the module's GDI objects; also for call)\n"
+           "about options:\n"
+           "  --runs N  (open and close the box N times; the --do script runs each time)\n"
            "exit status: 0 every selector returned 0; 1 a selector failed; 2 usage or\n"
            "host error; 3 the module crashed; 4 the module broke the interface (wrote\n"
            "outside a buffer, into its input...); 5 timeout\n";

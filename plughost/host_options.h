@@ -6,7 +6,7 @@
 
 #include "sdk/host_types.h"
 
-enum class HostCommand { Help, Info, Pipl, Strings, Run, About, Pattern };
+enum class HostCommand { Help, Info, Pipl, Strings, Run, About, Pattern, Call };
 
 // How the host offers its handle procedures (--handle-procs).
 enum class HandleProcsMode {
@@ -19,6 +19,16 @@ enum class HandleProcsMode {
 };
 
 enum class RunKind { Menu, Repeat };
+
+// Where outRect may lie (--out-rect-bounds).
+enum class OutRectBounds {
+    Auto,    // inside filterRect at rate 1.0; inside the sampled image when inputRate > 1
+    Filter,  // inside filterRect, whatever the rate
+    Image,   // anywhere in the image
+};
+
+constexpr int32 kMinPlanes = 1;
+constexpr int32 kMaxPlanes = 8;
 
 constexpr int32 kDefaultTimeoutMs = 60000;
 constexpr int32 kDefaultMaxSpace = 256 * 1024 * 1024;
@@ -41,7 +51,7 @@ struct HostOptions {
     std::string output;
     std::vector<RunKind> runs;  // in order; filled with one Menu run when empty
     std::string paramsPath;
-    int32 planes = 3;
+    int32 planes = 3;  // 1..8; 4 is RGB with transparency, others are plain planes
     bool hasRect = false;
     Rect rect = {};
     uint32 hostSig = fourCharCode("PLGH");
@@ -65,7 +75,16 @@ struct HostOptions {
     bool time = false;
     std::string tracePath;
     std::string dumpDisplayPath;
-    bool outRectWithinImage = false;
+    OutRectBounds outRectBounds = OutRectBounds::Auto;
+    bool progress = true;       // false: progressProc is null
+    bool abort = true;          // false: abortProc is null
+    bool forceContinue = false;  // Continue once after Start even with empty rectangles
+
+    // call
+    int32 selector = 0;
+
+    // run, about, call
+    bool countGdi = false;
 
     // run / about
     std::string dialogSteps;       // --do
@@ -76,6 +95,7 @@ struct HostOptions {
     int32 windowX = kDefaultWindowX;
     int32 windowY = kDefaultWindowY;
     int32 showWindow = -1;  // -1: the command's default (about shows it, run hides it)
+    int32 aboutRuns = 1;    // about --runs N: open and close the box N times
 };
 
 // Reads argv[1..]. False with a message on a bad command line.

@@ -40,8 +40,8 @@ int16 filterCaseFor(const HostOptions& options) {
 void fillFilterRecord(const RecordSource& source, FilterRecord* record) {
     const HostOptions& o = *source.options;
     *record = FilterRecord();
-    record->abortProc = hostAbortProc;
-    record->progressProc = hostProgressProc;
+    record->abortProc = o.abort ? hostAbortProc : nullptr;
+    record->progressProc = o.progress ? hostProgressProc : nullptr;
     record->parameters = source.parameters;
     record->imageSize = Point{int16(source.image->height), int16(source.image->width)};
     record->planes = int16(source.image->planes);

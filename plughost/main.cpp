@@ -1,5 +1,5 @@
 // plughost: a host of the filter plug-in interface for tests and batch runs.
-// Commands: info, pipl, strings, run, about, pattern (see hostUsage).
+// Commands: info, pipl, strings, run, about, pattern, call (see hostUsage).
 
 #include <windows.h>
 
@@ -7,8 +7,10 @@
 #include <vector>
 
 #include "plughost/about_command.h"
+#include "plughost/call_command.h"
 #include "plughost/crash_guard.h"
 #include "plughost/filter_run.h"
+#include "plughost/gdi_counter.h"
 #include "plughost/host_exit.h"
 #include "plughost/host_image.h"
 #include "plughost/host_options.h"
@@ -24,6 +26,7 @@ constexpr uint8 kWorksWithBlankData = 0x02;
 constexpr uint8 kFiltersLayerMask = 0x04;
 constexpr uint8 kWritesOutsideSelection = 0x08;
 constexpr int kModeCount = 18;
+constexpr int32 kPngPlanes = 4;
 
 std::string flagsText(uint8 flags) {
     std::string names;
@@ -124,6 +127,8 @@ int patternCommand(const HostOptions& o) {
     int32 width = 0, height = 0;
     if (!parsePatternSpec(o.input, &width, &height))
         return reportHostError("bad size in " + o.input);
+    if (o.planes > kPngPlanes)
+        return reportHostError("a PNG file holds at most " + std::to_string(kPngPlanes) + " planes");
     std::string error;
     if (!savePngFile(o.output, makeTestPattern(width, height, o.planes), &error))
         return reportHostError(error);
@@ -138,6 +143,12 @@ void localizePaths(HostOptions* o) {
         *path = toWindowsPath(*path, wine);
     }
     if (o->input.compare(0, 8, "pattern:") != 0) o->input = toWindowsPath(o->input, wine);
+}
+
+// --count-gdi: the module's GDI objects, once the command is over.
+int withGdiReport(const HostOptions& o, int status) {
+    if (o.countGdi) printGdiCounts();
+    return status;
 }
 
 }  // namespace
@@ -164,9 +175,11 @@ int main(int argc, char** argv) {
         case HostCommand::Strings:
             return stringsCommand(options);
         case HostCommand::Run:
-            return runFilterCommand(options);
+            return withGdiReport(options, runFilterCommand(options));
         case HostCommand::About:
-            return aboutCommand(options);
+            return withGdiReport(options, aboutCommand(options));
+        case HostCommand::Call:
+            return withGdiReport(options, callCommand(options));
         case HostCommand::Pattern:
             return patternCommand(options);
     }

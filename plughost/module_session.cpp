@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "plughost/crash_guard.h"
+#include "plughost/gdi_counter.h"
 #include "plughost/host_paths.h"
 #include "plughost/host_window.h"
 #include "plughost/module_hooks.h"
@@ -78,6 +79,7 @@ bool loadFilterForRun(const HostOptions& options, LoadedFilter* filter, std::str
     hooks.windowsDirFails = options.windowsDir == "none";
     hooks.windowsDir = toWindowsPath(options.windowsDir, runningUnderWine());
     installModuleHooks(filter->module, hooks);
+    if (options.countGdi) installGdiCounting(filter->module);
 
     if (!registerCommonControls()) {
         *error = "cannot register the common controls (trackbar class)";
@@ -96,18 +98,19 @@ bool loadFilterForRun(const HostOptions& options, LoadedFilter* filter, std::str
     return true;
 }
 
-const char* selectorName(int16 selector) {
+std::string selectorName(int16 selector) {
     static const char* const kNames[] = {"about", "parameters", "prepare",
                                          "start", "continue",   "finish"};
     if (selector >= 0 && selector < int16(sizeof(kNames) / sizeof(kNames[0]))) {
         return kNames[selector];
     }
-    return "unknown";
+    return std::to_string(selector);
 }
 
 int16 callSelector(const LoadedFilter& filter, const HostOptions& options, int16 selector,
                    void* record, intptr_t* data) {
-    const char* name = selectorName(selector);
+    const std::string nameText = selectorName(selector);
+    const char* name = nameText.c_str();
     traceLine("selector %s", name);
     setHostActivity(std::string("selector ") + name);
     int16 result = 0;

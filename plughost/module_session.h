@@ -23,8 +23,8 @@ struct LoadedFilter {
 bool loadFilterForRun(const HostOptions& options, LoadedFilter* filter, std::string* error);
 
 // The selector's name in results and the trace: about, parameters, prepare,
-// start, continue, finish.
-const char* selectorName(int16 selector);
+// start, continue, finish; any other selector by its number ("6", "-1").
+std::string selectorName(int16 selector);
 
 // Calls the entry point under the watchdog, traces it and prints
 // "result: NAME CODE". Returns the module's result.

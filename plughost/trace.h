@@ -5,8 +5,10 @@
 // follow " -> ".
 //
 //   run N menu|repeat                     the start of the N-th run of the process
+//   about N                               the N-th opening of about --runs N (N > 1)
 //   selector NAME                         before the call (about, parameters,
-//   selector NAME -> CODE                 prepare, start, continue, finish)
+//   selector NAME -> CODE                 prepare, start, continue, finish; any
+//                                         other selector by its number)
 //   record parameters=HANDLE inRect=R outRect=R maskRect=R inPad=P outPad=P
 //          maskPad=P inRate=0xHEX maskRate=0xHEX bufferSpace=N
 //                                         after each selector; HANDLE is hN
@@ -20,6 +22,10 @@
 //                                         delivered= when the host clipped inRect
 //   deliver ...                           the same fields, for the host's own
 //                                         delivery before a Continue call
+//   note forced continue with empty rectangles    --force-continue
+//   record unchanged | record changed OFFSET...   after plughost call
+//   gdi create NAME -> 0xHANDLE           --count-gdi: a counted maker's result
+//   gdi delete 0xHANDLE -> RESULT         DeleteObject or DeleteDC
 //   note TEXT                             why the host refused a request; also
 //                                         "note leak hN (SIZE bytes)" for a handle
 //                                         still allocated after a run, and

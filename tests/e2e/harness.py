@@ -206,7 +206,8 @@ class RunResult:
         self.trace = trace
         self.results = []  # (selector, code) in order
         for line in stdout.splitlines():
-            match = re.match(r"^result: (\w+) (-?\d+)$", line)
+            # A selector without a name is shown by its number: "result: -1 -30100".
+            match = re.match(r"^result: (-?\w+) (-?\d+)$", line)
             if match:
                 self.results.append((match.group(1), int(match.group(2))))
 
@@ -233,6 +234,11 @@ class RunResult:
                 (" ".join(self.args), self.returncode, self.stdout, self.stderr))
 
 
+def without_cr(output):
+    """plughost's output as text with plain line ends: it writes CR LF."""
+    return output.decode("latin-1").replace("\r\n", "\n")
+
+
 def run_plughost(args, env=None, timeout=180, trace_path=None, arch=None, probe=None):
     """Runs tools/plughost (arch from LUMIVEIL_ARCH) with `args`. With
     `trace_path`, --trace is added and the trace parsed into RunResult.trace.
@@ -253,8 +259,8 @@ def run_plughost(args, env=None, timeout=180, trace_path=None, arch=None, probe=
     if trace_path is not None and os.path.exists(trace_path):
         with open(trace_path, encoding="latin-1") as f:
             trace = parse_trace(f.read())
-    return RunResult(arguments, completed.returncode,
-                     completed.stdout.decode("latin-1"), completed.stderr.decode("latin-1"), trace)
+    return RunResult(arguments, completed.returncode, without_cr(completed.stdout),
+                     without_cr(completed.stderr), trace)
 
 
 class HostTestCase(unittest.TestCase):

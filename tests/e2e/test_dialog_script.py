@@ -28,8 +28,9 @@ os.environ.setdefault("LUMIVEIL_WINEPREFIX", os.path.join(
     tempfile.gettempdir(), "lumiveil-dialog-script-wine-" + os.environ.get("LUMIVEIL_ARCH",
                                                                            "win32")))
 
-from harness import (ARCH, EXIT_OK, EXIT_SELECTOR_FAILED, HostTestCase, arch_runnable,  # noqa: E402
-                     main, plughost_exe, probe_path, read_png, run_plughost, wine_path)
+from harness import (ARCH, EXIT_HOST_ERROR, EXIT_OK, EXIT_SELECTOR_FAILED,  # noqa: E402
+                     HostTestCase, arch_runnable, main, plughost_exe, probe_path, read_png,
+                     run_plughost, wine_path)
 
 PROBE = probe_path("ProbeDialog.8bf")
 
@@ -44,6 +45,7 @@ MIRROR = 301
 OPENED = 302
 SAVED = 303
 PICTURE = 401
+ABOUT_PICTURE = 501
 HIDDEN = 403
 
 # Trackbar notification codes as the probe records them.
@@ -102,7 +104,7 @@ class ProbeRun:
     def __init__(self, result, report_lines, seconds):
         self.result = result
         self.status = result.returncode
-        self.output = result.stdout.replace("\r\n", "\n")  # the C runtime writes CR LF
+        self.output = result.stdout
         self.report_lines = report_lines
         self.report = dict(line.split("=", 1) for line in report_lines if "=" in line)
         self.seconds = seconds
@@ -111,7 +113,8 @@ class ProbeRun:
         return "%s--- probe report\n%s" % (self.result.report(), "\n".join(self.report_lines))
 
 
-def run_probe(folder, steps, command="run", extra_env=None, timeout_ms=RUN_TIMEOUT_MS):
+def run_probe(folder, steps, command="run", extra_env=None, timeout_ms=RUN_TIMEOUT_MS,
+              extra_args=()):
     """plughost run (or about) on the probe with the steps; the probe reports into a
     file of the folder."""
     report = os.path.join(folder, "report.txt")
@@ -120,7 +123,7 @@ def run_probe(folder, steps, command="run", extra_env=None, timeout_ms=RUN_TIMEO
     arguments = [command, PROBE]
     if command == "run":
         arguments += ["--in", "pattern:64x48", "--out", os.path.join(folder, "out.png")]
-    arguments += ["--timeout", str(timeout_ms), "--do", steps]
+    arguments += ["--timeout", str(timeout_ms), "--do", steps] + list(extra_args)
     started = time.monotonic()
     result = run_plughost(arguments, env=env, timeout=PROCESS_TIMEOUT_S)
     seconds = time.monotonic() - started
@@ -199,8 +202,9 @@ class DialogScriptTest(HostTestCase):
             self.skipTest(COMBINED["slow"])
         super().setUp()
 
-    def run_probe(self, steps, command="run", extra_env=None, timeout_ms=RUN_TIMEOUT_MS):
-        return run_probe(self.tmp, steps, command, extra_env, timeout_ms)
+    def run_probe(self, steps, command="run", extra_env=None, timeout_ms=RUN_TIMEOUT_MS,
+                  extra_args=()):
+        return run_probe(self.tmp, steps, command, extra_env, timeout_ms, extra_args)
 
     def assert_succeeds(self, run):
         self.assertEqual(run.status, EXIT_OK, run.describe())
@@ -507,6 +511,62 @@ class DialogScriptTest(HostTestCase):
                 run = self.run_probe(steps, command="about")
                 self.assert_succeeds(run)
                 self.assertEqual(run.report.get("about"), closed_by, run.describe())
+
+    # -- captions, texts, notifications, message boxes ---------------------------
+
+    def test_expect_caption_compares_the_dialogs_window_text(self):
+        run = self.run_probe('expect-caption "Probe Dialog"; click 1')
+        self.assert_succeeds(run)
+        run = self.run_probe('expect-caption "Other"; click 1')
+        self.assert_fails_with(run, 'expected "Other", found "Probe Dialog"')
+
+    def test_a_message_box_without_owner_is_found_and_its_text_expected(self):
+        message = {"PROBE_ABOUT_MODE": "message"}
+        run = self.run_probe('expect-caption "Probe message"; '
+                             'expect-text "The probe cannot work with this host"; press enter',
+                             command="about", extra_env=message)
+        self.assert_succeeds(run)
+        self.assertEqual(run.report.get("about-message"), "1", run.describe())
+        run = self.run_probe('expect-text "Something else"; press enter', command="about",
+                             extra_env=message)
+        self.assert_fails_with(run, 'expected a control showing "Something else", found ')
+        self.assertIn('"The probe cannot work with this host"', run.output, run.describe())
+
+    def test_notify_sends_the_code_with_the_controls_window(self):
+        run = self.run_probe("notify %d 1; click" % ABOUT_PICTURE, command="about")
+        self.assert_succeeds(run)
+        self.assertEqual(run.report.get("about-notify"), "%d:1" % ABOUT_PICTURE, run.describe())
+        self.assertEqual(run.report.get("about"), "click", run.describe())
+        run = self.run_probe("notify 999 1; click", command="about")
+        self.assert_fails_with(run, "there is no control 999")
+
+    def test_notify_needs_a_code_of_16_bits(self):
+        for steps in ("notify 501", "notify 501 65536", "notify 501 -1", "expect-caption"):
+            with self.subTest(steps=steps):
+                run = self.run_probe(steps, command="about")
+                self.assertEqual(run.status, EXIT_HOST_ERROR, run.describe())
+
+    # -- the About box opened again and again ----------------------------------
+
+    def test_about_runs_the_script_at_every_opening_and_leaks_no_gdi_object(self):
+        run = self.run_probe("click", command="about", extra_args=["--runs", "3", "--count-gdi"])
+        self.assert_succeeds(run)
+        self.assertEqual(run.output.count("result: about 0"), 3, run.describe())
+        match = re.search(r"^gdi: created (\d+) deleted (\d+) alive (\d+)$", run.output, re.M)
+        self.assertIsNotNone(match, run.describe())
+        created, deleted, alive = (int(v) for v in match.groups())
+        self.assertGreaterEqual(created, 3, "the picture of each opening is counted")
+        self.assertEqual((deleted, alive), (created, 0), run.describe())
+
+    def test_count_gdi_finds_the_picture_a_leaking_about_box_keeps(self):
+        run = self.run_probe("click", command="about", extra_env={"PROBE_ABOUT_MODE": "leak"},
+                             extra_args=["--runs", "2", "--count-gdi"])
+        self.assert_succeeds(run)
+        match = re.search(r"^gdi: created (\d+) deleted (\d+) alive (\d+)$", run.output, re.M)
+        self.assertIsNotNone(match, run.describe())
+        created, deleted, alive = (int(v) for v in match.groups())
+        self.assertEqual(alive, created - deleted)
+        self.assertGreaterEqual(alive, 2, run.describe())
 
 
 if __name__ == "__main__":

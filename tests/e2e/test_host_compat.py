@@ -69,7 +69,7 @@ class HostCompatibility(HostTestCase):
         run = self.repeat(source, out, settings, [])
         self.assertEqual(run.result("start"), 0, run.report())
         advance = run.records("advance")[0]
-        self.assertEqual(advance["in"], (-96, -96, 40 + 97, width + 97))
+        self.assertEqual(advance["in"], (-96, -96, 32 + 97, width + 97))
         # The box of the last 200 columns reaches back at most 96 columns: the
         # reference over the last 400 columns sees the same neighbourhood.
         tail = self.path("tail.png")

@@ -517,6 +517,197 @@ class HostTests(HostTestCase):
         start, callbacks, module = (float(v) for v in match.groups())
         self.assertAlmostEqual(start, callbacks + module, delta=0.2)
 
+    # --- call: one selector, and what it changed -------------------------------------
+
+    def test_call_reports_the_result_and_an_untouched_record_for_unknown_selectors(self):
+        for selector in ("6", "32767", "-1", "-32768"):
+            with self.subTest(selector=selector):
+                run = self.run_host(["call", probe_path(), selector, "--in", "pattern:40x30"],
+                                    probe="mode=copy")
+                self.assertEqual(run.returncode, EXIT_SELECTOR_FAILED, run.report())
+                self.assertEqual(run.results, [(selector, -30100)])
+                self.assertEqual(run.lines("record:"), ["unchanged"])
+                self.assertEqual(run.lines("data:"), ["unchanged"])
+                self.assertEqual([(r.words, r.result) for r in run.records("selector")],
+                                 [([selector], None), ([selector], -30100)])
+
+    def test_call_names_the_record_bytes_and_data_slot_a_module_changed(self):
+        run = self.run_host(["call", probe_path(), "6", "--in", "pattern:40x30"],
+                            probe="mode=scribble")
+        self.assertEqual(run.returncode, EXIT_SELECTOR_FAILED, run.report())
+        changed = run.lines("record:")
+        self.assertEqual(len(changed), 1, run.report())
+        self.assertTrue(changed[0].startswith("changed bytes "), run.report())
+        offsets = [int(v) for v in changed[0].split()[2:]]
+        # bufferSpace = 4242 (0x1092) changes its two low bytes only.
+        self.assertEqual(len(offsets), 2, run.report())
+        self.assertEqual(offsets[1], offsets[0] + 1, run.report())
+        self.assertEqual(run.lines("data:"), ["changed 0x0 -> 0x5C5C"])
+
+    def test_call_of_a_known_selector_works_like_in_a_run(self):
+        run = self.run_host(["call", probe_path(), "2", "--in", "pattern:40x30"], probe="mode=copy")
+        self.assertEqual(run.returncode, EXIT_OK, run.report())
+        self.assertEqual(run.results, [("prepare", 0)])
+        self.assertEqual(run.lines("record:"), ["unchanged"])
+
+    def test_call_refuses_a_selector_beyond_16_bits(self):
+        for selector in ("32768", "-32769", "x"):
+            run = self.run_host(["call", probe_path(), selector])
+            self.assertEqual(run.returncode, EXIT_HOST_ERROR, run.report())
+            self.assertIn("bad selector", run.stderr)
+
+    def test_force_continue_calls_continue_once_after_start_emptied_the_rects(self):
+        image = random_image(20, 18)
+        out = self.path("out.png")
+        args = ["run", probe_path(), "--in", self.write_input(image), "--out", out]
+        plain = self.run_host(args, probe="mode=copy")
+        self.assertEqual(plain.selectors(), ["parameters", "prepare", "start", "finish"])
+        run = self.run_host(args + ["--force-continue"], probe="mode=copy")
+        self.assertEqual(run.returncode, EXIT_OK, run.report())
+        self.assertEqual(run.results, [("parameters", 0), ("prepare", 0), ("start", 0),
+                                       ("continue", 0), ("finish", 0)])
+        self.assertEqual([r.words[0] for r in run.records("selector") if r.result is not None],
+                         ["parameters", "prepare", "start", "continue", "finish"])
+        self.assertEqual(run.records("record")[3]["outRect"], (0, 0, 0, 0))
+        self.assertImagesEqual(read_png(out), image)
+
+    # --- selections, planes, callbacks, sizes ------------------------------------------
+
+    def test_an_empty_rect_is_handed_over_and_one_outside_the_image_refused(self):
+        image = random_image(40, 30)
+        for rect in ("10,0,10,40", "0,5,30,5", "30,40,30,40"):
+            with self.subTest(rect=rect):
+                out = self.path("out.png")
+                run = self.run_host(["run", probe_path(), "--in", self.write_input(image),
+                                     "--rect", rect, "--out", out], probe="mode=copy")
+                self.assertEqual(run.returncode, EXIT_OK, run.report())
+                self.assertEqual(run.result("start"), 0)
+                for advance in run.records("advance"):
+                    top, left, bottom, right = advance["out"]
+                    self.assertTrue(bottom <= top or right <= left, "an empty strip: %r" % advance)
+                self.assertImagesEqual(read_png(out), image)
+        for rect in ("0,0,31,40", "0,0,30,41", "-1,0,5,5", "10,0,5,40", "0,10,30,5"):
+            with self.subTest(rect=rect):
+                run = self.run_host(["run", probe_path(), "--rect", rect, "--in", "pattern:40x30"],
+                                    probe="mode=copy")
+                self.assertEqual(run.returncode, EXIT_HOST_ERROR, run.report())
+                self.assertIn("not a rectangle inside the image", run.stderr)
+
+    def test_planes_one_to_eight_are_delivered_with_deterministic_extra_planes(self):
+        for planes in (1, 2, 5, 8):
+            with self.subTest(planes=planes):
+                dump = self.path("dump-planes-%d.txt" % planes)
+                run = self.run_host(["run", probe_path(), "--in", "pattern:9x7", "--planes",
+                                     str(planes)],
+                                    probe="mode=dump dump=%s in=0,0,7,9" % wine_path(dump))
+                self.assertEqual(run.returncode, EXIT_OK, run.report())
+                self.assertEqual(run.records("advance")[0]["inPlanes"], "0-%d" % (planes - 1))
+                rect, _, got_planes, rows = parse_dump(dump)[0]["buffers"]["in"]
+                self.assertEqual(got_planes, planes)
+                for y, row in enumerate(rows):
+                    for x in range(9):
+                        pixel = row[x * planes:(x + 1) * planes]
+                        for p in range(3, planes):
+                            self.assertEqual(pixel[p], (alpha_pattern(x, y) + 41 * (p - 3)) & 0xFF,
+                                             "plane %d at %d,%d" % (p, x, y))
+        for bad in ("0", "9"):
+            run = self.run_host(["run", probe_path(), "--planes", bad], probe="mode=copy")
+            self.assertEqual(run.returncode, EXIT_HOST_ERROR, run.report())
+
+    def test_one_plane_copies_through_as_grey(self):
+        out = self.path("out.png")
+        run = self.run_host(["run", probe_path(), "--in", "pattern:16x12", "--planes", "1",
+                             "--out", out], probe="mode=copy")
+        self.assertEqual(run.returncode, EXIT_OK, run.report())
+        result = read_png(out)
+        self.assertEqual(result.channels, 1)
+        pattern = self.pattern_image(16, 12)
+        self.assertEqual(bytes(result.data), bytes(pattern.data[0::3]))
+
+    def test_no_progress_and_no_abort_leave_the_procs_null(self):
+        image = random_image(20, 40)
+        run = self.run_host(["run", probe_path(), "--in", self.write_input(image),
+                             "--no-progress", "--no-abort", "--abort-at", "1"],
+                            probe="mode=copy strip=16")
+        self.assertEqual(run.returncode, EXIT_OK, run.report())
+        self.assertEqual(run.records("progress"), [])
+        self.assertEqual(run.records("abort"), [])
+        self.assertEqual(len(run.records("advance")), 3, "no abort: every strip is filtered")
+        with_procs = self.run_host(["run", probe_path(), "--in", self.write_input(image)],
+                                   probe="mode=copy strip=16")
+        self.assertEqual(len(with_procs.records("progress")), 3)
+        self.assertEqual(len(with_procs.records("abort")), 3)
+
+    def test_a_32000_pixel_wide_strip_is_filtered(self):
+        out = self.path("wide.png")
+        run = self.run_host(["run", probe_path(), "--in", "pattern:32000x20", "--out", out],
+                            probe="mode=invert strip=16")
+        self.assertEqual(run.returncode, EXIT_OK, run.report())
+        self.assertEqual([a["out"] for a in run.records("advance")],
+                         [(0, 0, 16, 32000), (16, 0, 20, 32000)])
+        result = read_png(out)
+        self.assertEqual((result.width, result.height), (32000, 20))
+        pattern = self.pattern_image(32000, 20)
+        self.assertEqual(bytes(result.data), bytes(255 - v for v in pattern.data))
+        edge = self.run_host(["run", probe_path(), "--in", "pattern:32767x1"], probe="mode=copy")
+        self.assertEqual(edge.returncode, EXIT_OK, edge.report())
+        beyond = self.run_host(["run", probe_path(), "--in", "pattern:32768x1"], probe="mode=copy")
+        self.assertEqual(beyond.returncode, EXIT_HOST_ERROR, beyond.report())
+
+    def test_outrect_follows_the_input_rate_unless_overridden(self):
+        image = random_image(40, 30)
+        select = ["--rect", "20,20,30,40"]
+        # rate 2: the sampled image is 15 x 20; outRect lies outside filterRect.
+        run, deliveries = self.dump_run(image, "rate=2 out=0,0,15,20", select)
+        self.assertEqual(deliveries[0]["line"].split()[2], "0", run.report())
+        self.assertEqual(deliveries[0]["buffers"]["out"][0], (0, 0, 15, 20))
+        for probe, extra in (("rate=2 out=0,0,16,20", []),      # one row beyond ceil(30 / 2)
+                             ("rate=1 out=0,0,15,20", []),      # rate 1: filterRect
+                             ("rate=2 out=0,0,15,20", ["--out-rect-bounds", "filter"])):
+            with self.subTest(probe=probe, extra=extra):
+                run, deliveries = self.dump_run(image, probe, select + extra,
+                                                expect=EXIT_SELECTOR_FAILED)
+                self.assertEqual(deliveries[0]["line"].split()[2], str(PARAM_ERR), run.report())
+                self.assertTrue(any("outRect" in n.line for n in run.records("note")), run.report())
+        run, deliveries = self.dump_run(image, "rate=1 out=0,0,15,20",
+                                        select + ["--out-rect-bounds", "image"])
+        self.assertEqual(deliveries[0]["line"].split()[2], "0", run.report())
+
+    # --- About ----------------------------------------------------------------------
+
+    def test_about_prints_the_outer_rect_and_opens_the_box_n_times(self):
+        dump = self.path("about.txt")
+        run = self.run_host(["about", probe_path(), "--runs", "3", "--window-pos", "40,30",
+                             "--host-window", "640x480"],
+                            probe="mode=nothing dump=%s" % wine_path(dump))
+        self.assertEqual(run.returncode, EXIT_OK, run.report())
+        self.assertEqual(run.results, [("about", 0)] * 3)
+        self.assertEqual(run.lines("about:"), ["1", "2", "3"])
+        outer = run.lines("host window: outer rect")
+        self.assertEqual(len(outer), 1, run.report())
+        left, top, right, bottom = (int(v) for v in outer[0].split()[0].split(","))
+        self.assertEqual((left, top), (40, 30))
+        self.assertGreaterEqual(right - left, 640)
+        self.assertGreaterEqual(bottom - top, 480)
+        origin = re.search(r"client origin (-?\d+),(-?\d+)", run.stdout)
+        x, y = int(origin.group(1)), int(origin.group(2))
+        self.assertTrue(left <= x < right and top <= y < bottom, run.report())
+        with open(dump) as f:
+            self.assertEqual(f.read().split(), ["about", "owner=window"] * 3)
+
+    def test_count_gdi_counts_nothing_for_a_module_that_makes_no_objects(self):
+        run = self.run_host(["run", probe_path(), "--in", "pattern:16x16", "--count-gdi"],
+                            probe="mode=copy")
+        self.assertEqual(run.returncode, EXIT_OK, run.report())
+        self.assertEqual(run.lines("gdi:"), ["created 0 deleted 0 alive 0"])
+        plain = self.run_host(["run", probe_path(), "--in", "pattern:16x16"], probe="mode=copy")
+        self.assertEqual(plain.lines("gdi:"), [])
+
+    def test_outputs_are_read_without_carriage_returns(self):
+        run = self.run_host(["call", probe_path(), "6"], probe="mode=copy")
+        self.assertNotIn("\r", run.stdout)
+        self.assertNotIn("\r", run.stderr)
+
 
 class PngTests(unittest.TestCase):
     """The harness's PNG codec, which the pixel checks above rely on."""

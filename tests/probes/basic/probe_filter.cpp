@@ -366,7 +366,12 @@ int16 startSelector(const ProbeSettings& s, FilterRecord* r) {
 // Runs in this process so far, counted by Prepare, which every run has.
 int runCount = 0;
 
-int16 dispatch(int16 selector, void* record) {
+// Mode scribble: a selector the probe does not know still writes into the
+// record and the data slot, which a host's check must notice.
+constexpr int32 kScribbleSpace = 4242;
+constexpr intptr_t kScribbleData = 0x5C5C;
+
+int16 dispatch(int16 selector, void* record, intptr_t* data) {
     if (selector == filterSelectorPrepare) ++runCount;
     const ProbeSettings s = readProbeSettings(runCount > 0 ? runCount - 1 : 0);
     FilterRecord* r = static_cast<FilterRecord*>(record);
@@ -385,12 +390,16 @@ int16 dispatch(int16 selector, void* record) {
         case filterSelectorFinish:
             return noErr;
         default:
+            if (s.mode == "scribble") {
+                r->bufferSpace = kScribbleSpace;
+                *data = kScribbleData;
+            }
             return int16(filterBadParameters);
     }
 }
 
 }  // namespace
 
-extern "C" void ProbeMain(int16 selector, void* record, intptr_t* /*data*/, int16* result) {
-    *result = dispatch(selector, record);
+extern "C" void ProbeMain(int16 selector, void* record, intptr_t* data, int16* result) {
+    *result = dispatch(selector, record, data);
 }

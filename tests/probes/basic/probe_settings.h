@@ -8,7 +8,8 @@
 //   mode      copy (default), invert, continue, dump, write-past-row,
 //             write-past-buffer, write-before-buffer, write-input, forever,
 //             crash, hang, params, params-null, keys, handles, display,
-//             fail, nothing
+//             fail, nothing, scribble (an unknown selector writes bufferSpace
+//             and the data slot)
 //   strip     output rows per strip (default 16)
 //   margin    inRect = outRect grown by this on every side (default 0)
 //   rate      inputRate as a number, e.g. 2 or 0 or 1.5 (default 1)

@@ -1,4 +1,9 @@
+// The probe's About box. PROBE_ABOUT_MODE=message shows an error message box with no
+// owner instead (as a module does for a host it cannot work with); PROBE_ABOUT_MODE=leak
+// keeps the box's picture undeleted, so a host's object count has a leak to find.
 #include "probe_about.h"
+
+#include <string>
 
 #include "probe_ids.h"
 #include "probe_pictures.h"
@@ -9,6 +14,15 @@ namespace {
 constexpr int kPictureWidth = 200;
 constexpr int kPictureHeight = 120;
 const COLORREF kPictureColour = RGB(40, 60, 200);
+const char kMessageText[] = "The probe cannot work with this host";
+const char kMessageCaption[] = "Probe message";
+constexpr int kModeCharacters = 32;
+
+std::string aboutMode() {
+    char value[kModeCharacters] = "";
+    GetEnvironmentVariableA("PROBE_ABOUT_MODE", value, sizeof value);
+    return value;
+}
 
 HBITMAP aboutPicture = nullptr;  // lives while the box is open
 
@@ -30,7 +44,10 @@ BOOL onInitDialog(HWND box, HWND owner) {
 }
 
 void onCommand(HWND box, int id, int code) {
-    if (code != 0) return;  // a double click (STN_DBLCLK) is not a close
+    if (code != 0) {  // a double click (STN_DBLCLK) is not a close
+        reportLine("about-notify", std::to_string(id) + ":" + std::to_string(code));
+        return;
+    }
     const char* how = id == IDOK ? "enter" : id == IDCANCEL ? "escape" : "click";
     reportLine("about", how);
     EndDialog(box, id);
@@ -51,8 +68,14 @@ INT_PTR CALLBACK aboutProcedure(HWND box, UINT message, WPARAM wParam, LPARAM lP
 }  // namespace
 
 void runProbeAbout(HINSTANCE module, HWND owner) {
+    const std::string mode = aboutMode();
+    if (mode == "message") {
+        const int answer = MessageBoxA(nullptr, kMessageText, kMessageCaption, MB_OK | MB_ICONERROR);
+        reportLine("about-message", std::to_string(answer));
+        return;
+    }
     DialogBoxParamA(module, MAKEINTRESOURCEA(IDD_PROBE_ABOUT), owner, aboutProcedure,
                     reinterpret_cast<LPARAM>(owner));
-    if (aboutPicture) DeleteObject(aboutPicture);
+    if (aboutPicture && mode != "leak") DeleteObject(aboutPicture);
     aboutPicture = nullptr;
 }
