@@ -3,7 +3,8 @@ host, the selectors it answers, and the error box for a host that lacks
 advanceState."""
 
 from blocks import native_block
-from harness import ARCH, HostTestCase, main, module_path
+from harness import ARCH, HostTestCase, main, module_path, read_png
+from test_filter_pass import record_after
 
 STRINGS = {
     2: "Lumiveil Plugin filter",
@@ -57,6 +58,55 @@ class Entry(HostTestCase):
                              run.report())
             after = [r for r in run.records("record")]
             self.assertEqual(after[0]["bufferSpace"], 0, max_space)
+
+    def test_unknown_selectors_are_refused_and_touch_nothing(self):
+        for selector in ("6", "32767", "-1"):
+            run = self.run_host(["call", module_path(), selector], trace=False)
+            self.assertEqual(run.results, [(selector, -30100)], run.report())
+            self.assertEqual((run.lines("record:"), run.lines("data:")),
+                             (["unchanged"], ["unchanged"]), run.report())
+
+    def repeat_with_stored_settings(self, extra, steps=None):
+        params = self.path("params.bin")
+        with open(params, "wb") as f:
+            f.write(native_block(settings=(40, 80, 20), show_dialog=0 if steps is None else 1))
+        source, out = self.path("in.png"), self.path("out.png")
+        run = self.run_host(["pattern", "60x40", "--out", source], trace=False)
+        self.assertEqual(run.returncode, 0, run.report())
+        args = ["run", module_path(), "--in", source, "--out", out, "--repeat", "--params",
+                params] + extra + (["--do", steps] if steps else [])
+        run = self.run_host(args)
+        self.assertEqual(run.lines("dialog:"), [], run.report())  # every step did what it said
+        return run, source, out
+
+    def test_a_host_without_advance_state_gets_the_error_box_and_an_untouched_image(self):
+        run, source, out = self.repeat_with_stored_settings(
+            ["--no-advance-state"],
+            'expect-caption "%s"; expect-text "%s"; click 1' % (STRINGS[2], STRINGS[16997]))
+        self.assertEqual(run.result("start"), 0, run.report())
+        self.assertEqual(run.records("advance"), [])
+        self.assertImagesEqual(read_png(out), read_png(source))
+
+    def test_a_host_without_display_pixels_gets_the_error_box_instead_of_the_dialog(self):
+        run, source, out = self.repeat_with_stored_settings(
+            ["--no-display-pixels"],
+            'expect-caption "%s"; expect-text "%s"; click 1' % (STRINGS[2], STRINGS[16999]))
+        self.assertEqual(run.result("start"), 1, run.report())
+        self.assertEqual(run.records("advance"), [])
+        self.assertImagesEqual(read_png(out), read_png(source))
+
+    def test_continue_after_start_runs_nothing(self):
+        run, _, out = self.repeat_with_stored_settings(["--force-continue"])
+        self.assertEqual(run.selectors(), ["prepare", "start", "continue", "finish"], run.report())
+        self.assertEqual(run.result("continue"), 0, run.report())
+        continued = False
+        for record in run.trace:
+            if record.kind == "selector" and record.words == ["continue"]:
+                continued = True
+            elif continued and record.kind in ("advance", "progress", "abort"):
+                self.fail("Continue after Start reached the host: " + record.line)
+        after = record_after(run, "continue")
+        self.assertEqual((after["inRect"], after["outRect"]), ((0, 0, 0, 0), (0, 0, 0, 0)))
 
 
 if __name__ == "__main__":

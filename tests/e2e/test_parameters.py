@@ -40,7 +40,9 @@ class ParameterStorage(HostTestCase):
             args.append("--repeat")
         if steps:
             args += ["--do", steps]
-        return self.run_host(args)
+        run = self.run_host(args)
+        self.assertEqual(run.lines("dialog:"), [], run.report())  # every step did what it said
+        return run
 
     def test_first_use_creates_the_folders_and_an_empty_file_and_a_default_block(self):
         run = self.run_filter(CANCEL)
