@@ -173,5 +173,15 @@ class AboutBoxTests(HostTestCase):
         return completed.returncode, completed.stdout.decode("latin-1"), calls
 
 
+    def test_fifty_openings_leave_no_gdi_object_behind(self):
+        """The host counts every GDI object the module makes and deletes through its
+        imports; the box's brush must go with each box."""
+        run = self.run_host(["about", module_path(), "--runs", "50", "--count-gdi",
+                             "--do", "press escape"], trace=False)
+        self.assertEqual(run.returncode, EXIT_OK, run.report())
+        self.assertEqual(run.lines("about:"), [str(n) for n in range(1, 51)], run.report())
+        self.assertEqual(run.lines("gdi:"), ["created 50 deleted 50 alive 0"], run.report())
+
+
 if __name__ == "__main__":
     main()

@@ -49,12 +49,35 @@ class HostCompatibility(HostTestCase):
     def test_unsupported_modes_and_plane_counts_are_refused_before_reading(self):
         source = self.path("in.png")
         write_png(source, test_picture(40, 30))
-        for extra in (["--image-mode", "1"], ["--image-mode", "11"]):
+        for extra in (["--image-mode", "1"], ["--image-mode", "11"], ["--planes", "2"],
+                      ["--planes", "1"]):
             with self.subTest(" ".join(extra)):
                 run = self.repeat(source, self.path("out.png"), (50, 50, 0), extra)
                 self.assertEqual(run.result("start"), -30101, run.report())
                 self.assertEqual(run.records("advance"), [])
-                self.assertImagesEqual(read_png(self.path("out.png")), read_png(source))
+                if "--image-mode" in extra:
+                    self.assertImagesEqual(read_png(self.path("out.png")), read_png(source))
+
+    def test_null_progress_and_abort_procs_are_never_called(self):
+        source = self.path("in.png")
+        write_png(source, test_picture(80, 70))
+        expected, actual = self.path("expected.png"), self.path("actual.png")
+        run = self.repeat(source, expected, (30, 60, 10), [])
+        self.assertEqual(run.result("start"), 0, run.report())
+        run = self.repeat(source, actual, (30, 60, 10), ["--no-progress", "--no-abort"])
+        self.assertEqual(run.result("start"), 0, run.report())
+        self.assertEqual((run.records("progress"), run.records("abort")), ([], []))
+        self.assertImagesEqual(read_png(actual), read_png(expected))
+
+    def test_the_dialog_opens_without_an_owner_window(self):
+        for option in ("--no-hwnd", "--no-platform-data"):
+            with self.subTest(option):
+                run = self.run_host(["run", module_path(), "--in", "pattern:200x150", "--out",
+                                     self.path("out.png"), "--windows-dir", self.path("win"),
+                                     option, "--do", "expect-field 202 50; drag 102 70; "
+                                     "expect-field 202 70; click 1"])
+                self.assertEqual(run.lines("dialog:"), [], run.report())
+                self.assertEqual(run.result("start"), 0, run.report())
 
     def test_a_strip_32000_pixels_wide_is_right_at_its_right_edge(self):
         width, height = 32000, 40
