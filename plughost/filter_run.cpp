@@ -196,7 +196,7 @@ bool caseIsSupported(const LoadedFilter& filter, int16 filterCase) {
 
 bool loadSourceImage(const HostOptions& o, HostImage* image, std::string* error) {
     int32 width = 0, height = 0;
-    if (parsePatternSpec(o.input, &width, &height)) {
+    if (parsePatternText(o.input, &width, &height)) {
         *image = makeTestPattern(width, height, o.planes);
         return true;
     }

@@ -19,12 +19,12 @@ uint8 ramp(int32 at, int32 extent) { return extent > 1 ? uint8(at * kFull / (ext
 
 }  // namespace
 
-bool parsePatternSpec(const std::string& spec, int32* width, int32* height) {
+bool parsePatternText(const std::string& text, int32* width, int32* height) {
     static const std::string kPrefix = "pattern:";
-    if (spec.compare(0, kPrefix.size(), kPrefix) != 0) return false;
+    if (text.compare(0, kPrefix.size(), kPrefix) != 0) return false;
     int w = 0, h = 0;
     char tail = 0;
-    if (std::sscanf(spec.c_str() + kPrefix.size(), "%dx%d%c", &w, &h, &tail) != 2) return false;
+    if (std::sscanf(text.c_str() + kPrefix.size(), "%dx%d%c", &w, &h, &tail) != 2) return false;
     if (w < 1 || h < 1 || w > kMaxImageSide || h > kMaxImageSide) return false;
     *width = w;
     *height = h;

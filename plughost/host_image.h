@@ -30,7 +30,7 @@ inline size_t pixelOffset(const HostImage& image, int32 row, int32 column) {
 }
 
 // Parses "pattern:WxH" (true) into width and height; false for anything else.
-bool parsePatternSpec(const std::string& spec, int32* width, int32* height);
+bool parsePatternText(const std::string& text, int32* width, int32* height);
 
 // The test picture: smooth gradients, a white bar and a checkerboard (hard
 // edges) and a dark quarter at the bottom left. Same bytes on every run.

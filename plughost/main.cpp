@@ -125,7 +125,7 @@ int stringsCommand(const HostOptions& o) {
 
 int patternCommand(const HostOptions& o) {
     int32 width = 0, height = 0;
-    if (!parsePatternSpec(o.input, &width, &height))
+    if (!parsePatternText(o.input, &width, &height))
         return reportHostError("bad size in " + o.input);
     if (o.planes > kPngPlanes)
         return reportHostError("a PNG file holds at most " + std::to_string(kPngPlanes) + " planes");
