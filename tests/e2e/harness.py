@@ -296,6 +296,23 @@ class HostTestCase(unittest.TestCase):
         trace_path = self.path("trace-%d.txt" % self._runs) if trace else None
         return run_plughost(args, trace_path=trace_path, **kwargs)
 
+    def run_with_call_log(self, args, timeout=300):
+        """plughost with Wine's relay log of every call into the system DLLs; returns
+        (exit status, stdout, the `Call`/`Ret` lines of the log)."""
+        ensure_display()
+        log = self.path("calls.log")
+        environment = dict(os.environ, WINEDEBUG="+relay")
+        with open(log, "wb") as sink:
+            completed = subprocess.run([TOOL, "--arch", ARCH] + list(args), env=environment,
+                                       stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                       stderr=sink, timeout=timeout)
+        calls = []
+        with open(log, encoding="latin-1") as f:
+            for line in f:
+                if ":Call " in line or ":Ret  " in line:
+                    calls.append(line.rstrip("\n"))
+        return completed.returncode, completed.stdout.decode("latin-1"), calls
+
     def pattern_image(self, width, height, planes=3):
         """The host's built-in picture pattern:WxH, as plughost makes it."""
         out = self.path("pattern-%dx%d-%d.png" % (width, height, planes))

@@ -27,7 +27,6 @@ ABOUT_PICTURE = 16000
 US_ENGLISH = 1033
 BACKGROUND = "00eeeeee"  # RGB(238, 238, 238) as a COLORREF
 HOST_WINDOW_POSITION = (40, 30)  # the host window's outer corner (--window-pos)
-RELAY_TIMEOUT_S = 300
 
 HOST_RE = re.compile(r"^host window: client origin (-?\d+),(-?\d+) size (\d+)x(\d+)$", re.M)
 WINDOW_RE = re.compile(r"^window: x=(-?\d+) y=(-?\d+) w=(\d+) h=(\d+) "
@@ -155,22 +154,6 @@ class AboutBoxTests(HostTestCase):
                 self.assertEqual(len(deletions), 1, "DeleteObject(%s) calls" % handle)
                 self.assertGreater(deletions[0], creations[0])
                 self.assertEqual(returned(calls, deletions[0], "gdi32.DeleteObject"), "00000001")
-
-    def run_with_call_log(self, args):
-        """plughost with Wine's relay log; returns (exit status, stdout, the Call/Ret lines)."""
-        ensure_display()
-        log = self.path("calls.log")
-        environment = dict(os.environ, WINEDEBUG="+relay")
-        with open(log, "wb") as sink:
-            completed = subprocess.run([TOOL, "--arch", ARCH] + args, env=environment,
-                                       stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                       stderr=sink, timeout=RELAY_TIMEOUT_S)
-        calls = []
-        with open(log, encoding="latin-1") as f:
-            for line in f:
-                if ":Call " in line or ":Ret  " in line:
-                    calls.append(line.rstrip("\n"))
-        return completed.returncode, completed.stdout.decode("latin-1"), calls
 
 
     def test_fifty_openings_leave_no_gdi_object_behind(self):

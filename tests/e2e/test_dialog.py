@@ -63,7 +63,6 @@ FILE_HEADER = b"Lmvl" + b"Prms" + struct.pack(">i", 3) + b"std " + struct.pack("
 BLACK = (0, 0, 0)
 WINDOW_RE = re.compile(r"^window: x=(-?\d+) y=(-?\d+) w=(\d+) h=(\d+) "
                        r"client: x=(-?\d+) y=(-?\d+) w=(\d+) h=(\d+)$", re.M)
-RELAY_TIMEOUT_S = 300
 
 
 # --- what the dialog and the host should do, worked out independently -------------
@@ -209,23 +208,6 @@ class DialogTestCase(HostTestCase):
         advances = run.records("advance")
         self.assertTrue(advances, run.report())
         return advances[0]
-
-    def run_with_call_log(self, args):
-        """plughost with Wine's relay log of every call into the system DLLs; returns
-        (exit status, stdout, the lines naming `Call <dll>.<function>`)."""
-        ensure_display()
-        log = self.path("calls.log")
-        environment = dict(os.environ, WINEDEBUG="+relay")
-        with open(log, "wb") as sink:
-            completed = subprocess.run([TOOL, "--arch", ARCH] + args, env=environment,
-                                       stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                                       stderr=sink, timeout=RELAY_TIMEOUT_S)
-        calls = []
-        with open(log, encoding="latin-1") as f:
-            for line in f:
-                if ":Call " in line or ":Ret  " in line:
-                    calls.append(line.rstrip("\n"))
-        return completed.returncode, completed.stdout.decode("latin-1"), calls
 
 
 def reference_tool():
