@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "bench/bench_images.h"
+#include "bench/bench_workload.h"
 #include "bench/bench_pass.h"
 #include "bench/reference_effect.h"
 #include "bench/speed_summary.h"
@@ -24,21 +25,10 @@
 
 namespace {
 
-constexpr int32 kPassWidth = 4000;
-constexpr int32 kPassHeight = 3000;
-constexpr int32 kRgb = 3;
-constexpr int32 kStripHeight = 32;
-constexpr uint32 kImageSeed = 2024;
+using namespace workload;
 constexpr double kMega = 1e6;
-// Radiation 0, 50 and 100 at rate 1.0: radius 1, 49 and 96.
-constexpr int32 kRadiations[] = {0, 50, 100};
 constexpr int kRadiusCount = 3;
-// Middle settings for Amount and Mist, so that every step of the effect does work.
-constexpr int32 kAmount = 70;
-constexpr int32 kMist = 30;
-// The preview frame's inset size and the reduction that a 4000 x 3000 selection gets.
-constexpr int32 kFrameWidth = 326;
-constexpr int32 kFrameHeight = 240;
+// The reduction that a 4000 x 3000 selection gets in the preview.
 constexpr int32 kLargeImageFactor = 13;
 
 const BenchImage& passImage() {

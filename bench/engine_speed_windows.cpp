@@ -10,6 +10,7 @@
 #include <cstdio>
 
 #include "bench/bench_images.h"
+#include "bench/bench_workload.h"
 #include "bench/bench_pass.h"
 #include "engine/box_mean_kernel.h"
 #include "engine/effect_tables.h"
@@ -17,16 +18,7 @@
 
 namespace {
 
-constexpr int32 kPassWidth = 4000;
-constexpr int32 kPassHeight = 3000;
-constexpr int32 kRgb = 3;
-constexpr int32 kStripHeight = 32;
-constexpr uint32 kImageSeed = 2024;
-constexpr int32 kRadiations[] = {0, 50, 100};
-constexpr int32 kAmount = 70;
-constexpr int32 kMist = 30;
-constexpr int32 kFrameWidth = 326;
-constexpr int32 kFrameHeight = 240;
+using namespace workload;
 constexpr int kTimedRuns = 5;
 // The thread clock ticks coarsely (every 10 to 16 ms), so each timed run lasts long
 // enough for a tick to be noise.
