@@ -100,28 +100,28 @@ extern "C" Handle hostNewHandle(int32 size) {
     return handle;
 }
 
-extern "C" void hostDisposeHandle(Handle handle) {
+namespace {
+
+// disposeProc and disposeRegularHandleProc free a host handle alike; the trace
+// names which one the module called.
+void disposeTraced(Handle handle, const char* procName) {
     CallbackClock clock;
     if (handle == nullptr) {
-        traceLine("handle dispose null");
+        traceLine("handle %s null", procName);
         return;
     }
-    HandleBlock* block = requireHostHandle(handle, "dispose");
-    traceLine("handle dispose %s", nameOf(block).c_str());
+    HandleBlock* block = requireHostHandle(handle, procName);
+    traceLine("handle %s %s", procName, nameOf(block).c_str());
     checkFencesOf(block);
     freeHostHandle(block);
 }
 
+}  // namespace
+
+extern "C" void hostDisposeHandle(Handle handle) { disposeTraced(handle, "dispose"); }
+
 extern "C" void hostDisposeRegularHandle(Handle handle) {
-    CallbackClock clock;
-    if (handle == nullptr) {
-        traceLine("handle disposeregular null");
-        return;
-    }
-    HandleBlock* block = requireHostHandle(handle, "disposeregular");
-    traceLine("handle disposeregular %s", nameOf(block).c_str());
-    checkFencesOf(block);
-    freeHostHandle(block);
+    disposeTraced(handle, "disposeregular");
 }
 
 extern "C" int32 hostGetHandleSize(Handle handle) {
