@@ -1,5 +1,6 @@
 # module_tests.exe: unit tests of the module's Windows edge (host memory, files,
-# fields), cross-built with GoogleTest and run under Wine.
+# fields) and the kernel tests, cross-built with GoogleTest and run under Wine, so
+# that every row routine runs as the module's own compiler built it, at both widths.
 set(LUMIVEIL_GTEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(gtest_disable_pthreads ON CACHE BOOL "" FORCE)
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -7,6 +8,7 @@ set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
 add_subdirectory(${LUMIVEIL_GTEST_SOURCE} ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
 file(GLOB LUMIVEIL_WINDOWS_TEST_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/win/*_test.cpp)
+list(APPEND LUMIVEIL_WINDOWS_TEST_SOURCES ${CMAKE_SOURCE_DIR}/tests/unit/kernel_reference_test.cpp)
 if(LUMIVEIL_WINDOWS_TEST_SOURCES)
   add_executable(module_tests ${LUMIVEIL_WINDOWS_TEST_SOURCES} $<TARGET_OBJECTS:lumiveil_module_objects>
                  resources/lumiveil.rc)

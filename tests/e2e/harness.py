@@ -82,21 +82,26 @@ def alpha_pattern(x, y):
     return (5 * x + 3 * y) & 0xFF
 
 
+def ia32_status():
+    """tools/ia32-status's line: 'native', 'emulated <interpreter>' or 'unavailable: <why>'."""
+    completed = subprocess.run([os.path.join(SOURCE, "tools", "ia32-status")],
+                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, timeout=60)
+    return completed.stdout.decode().strip()
+
+
+def arch_emulated(arch=None):
+    """True when this architecture's programs run under qemu's emulation here."""
+    return (arch or ARCH) == "win32" and ia32_status().startswith("emulated")
+
+
 def arch_runnable(arch=None):
-    """(True, '') when Wine can run this architecture's programs here; the 32-bit
-    loader cannot run on kernels without 32-bit support."""
+    """(True, '') when Wine can run this architecture's programs here, natively or
+    emulated; else (False, why)."""
     if (arch or ARCH) == "win32":
-        loader = "/usr/lib/wine/wine"
-        if os.path.exists(loader):
-            try:
-                subprocess.run([loader, "--version"], stdin=subprocess.DEVNULL,
-                               stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL,
-                               check=True, timeout=30)
-            except (OSError, subprocess.SubprocessError) as error:
-                # tools/plughost can still emulate it with qemu, but at about a
-                # minute per run that is no way to run a test file.
-                return False, ("this machine cannot run 32-bit Wine programs (%s), so the "
-                               "win32 build cannot be tested here" % error)
+        status = ia32_status()
+        if status.startswith("unavailable"):
+            return False, "the win32 build cannot run here: " + status.partition(": ")[2]
     return True, ""
 
 
@@ -329,6 +334,17 @@ class HostTestCase(unittest.TestCase):
             self.fail("%s%s" % (message + ": " if message else "", problem))
 
 
+# ctest counts a test file that exits with this status as skipped, not passed.
+EXIT_SKIPPED = 77
+
+
 def main():
-    """unittest.main for a test file, verbose."""
+    """unittest.main for a test file, verbose. A file whose architecture cannot
+    run here says why and exits as skipped (a failure with LUMIVEIL_REQUIRE_ARCH=1)."""
+    runnable, reason = arch_runnable()
+    if not runnable and os.environ.get("LUMIVEIL_REQUIRE_ARCH") != "1":
+        print("skipped: " + reason)
+        sys.exit(EXIT_SKIPPED)
+    if ARCH == "win32":
+        print("32-bit programs here: " + ia32_status())
     unittest.main(verbosity=2)

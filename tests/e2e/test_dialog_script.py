@@ -10,7 +10,7 @@ files the file dialogs produced, and screenshots.
     LUMIVEIL_ARCH=win32|win64 LUMIVEIL_BUILD=<folder holding win32/ and win64/> \\
         python3 tests/e2e/test_dialog_script.py
 
-The runs use a Wine prefix of their own per width (LUMIVEIL_WINEPREFIX overrides it):
+The runs use a Wine prefix of their own per width, beside the one the other tests use:
 the scripts check the keyboard focus, which a dialog of another test process in the
 same prefix could take, and Wine there draws window frames itself, so screenshots show
 whole windows.
@@ -24,9 +24,10 @@ import tempfile
 import time
 import unittest
 
-os.environ.setdefault("LUMIVEIL_WINEPREFIX", os.path.join(
-    tempfile.gettempdir(), "lumiveil-dialog-script-wine-" + os.environ.get("LUMIVEIL_ARCH",
-                                                                           "win32")))
+os.environ["LUMIVEIL_WINEPREFIX"] = (
+    os.environ.get("LUMIVEIL_WINEPREFIX") or os.path.join(
+        tempfile.gettempdir(), "lumiveil-wine-" + os.environ.get("LUMIVEIL_ARCH", "win32"))
+) + "-dialog-script"
 
 from harness import (ARCH, EXIT_HOST_ERROR, EXIT_OK, EXIT_SELECTOR_FAILED,  # noqa: E402
                      HostTestCase, arch_runnable, main, plughost_exe, probe_path, read_png,

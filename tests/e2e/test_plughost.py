@@ -14,8 +14,8 @@ import harness
 import pngio
 from harness import (EXIT_CRASH, EXIT_HOST_ERROR, EXIT_OK, EXIT_SELECTOR_FAILED,
                      EXIT_TIMEOUT, EXIT_VIOLATION, JUNK_EVEN, JUNK_ODD, MASK_PADDING_SENTINEL,
-                     MASK_RECT_SENTINEL, HostTestCase, Image, alpha_pattern, probe_path,
-                     read_png, wine_path, write_png)
+                     MASK_RECT_SENTINEL, HostTestCase, Image, alpha_pattern, arch_emulated,
+                     probe_path, read_png, wine_path, write_png)
 
 PARAM_ERR = -50
 MEM_FULL_ERR = -108
@@ -309,9 +309,15 @@ class HostTests(HostTestCase):
         self.assertEqual(run.returncode, EXIT_CRASH, run.report())
         crash = run.lines("crash:")
         self.assertEqual(len(crash), 1, run.report())
-        self.assertRegex(crash[0], r"code=0xC0000005 address=0x[0-9a-f]+ ProbeFilter\.8bf\+0x[0-9a-f]+ "
-                                   r"\(access violation writing 0x10\) during selector start")
+        self.assertRegex(crash[0], r"code=0x[0-9A-F]{8} address=0x[0-9a-f]+ ProbeFilter\.8bf\+0x[0-9a-f]+ "
+                                   r"\(.+\) during selector start")
         self.assertEqual(run.trace[-1].kind, "crash")
+        if arch_emulated():
+            self.skipTest("qemu hands Wine a page fault without its trap number, which Wine "
+                          "then reports as an illegal instruction (0xC000001D); the access "
+                          "violation's code and details are checked where 32-bit programs "
+                          "run natively")
+        self.assertRegex(crash[0], r"code=0xC0000005 .*\(access violation writing 0x10\)")
 
     def test_a_hanging_selector_is_ended_by_the_watchdog(self):
         run = self.run_host(["run", probe_path(), "--in", "pattern:8x8", "--timeout", "1500"],
