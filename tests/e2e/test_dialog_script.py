@@ -21,7 +21,6 @@ import re
 import shutil
 import subprocess
 import tempfile
-import time
 import unittest
 
 os.environ["LUMIVEIL_WINEPREFIX"] = (
@@ -68,8 +67,6 @@ PROCESS_TIMEOUT_S = 300
 
 # A width whose Wine start takes longer than this (the 32-bit loader emulated on a
 # kernel without 32-bit support) gets the one combined run only.
-SLOW_RUN_S = 30
-
 UNMANAGED_MARK = ".dialog-script-unmanaged"
 
 
@@ -100,15 +97,14 @@ def colours_of(image):
 # Running the probe.
 
 class ProbeRun:
-    """A plughost run on the probe: the host's result, the probe's report, the time."""
+    """A plughost run on the probe: the host's result and the probe's report."""
 
-    def __init__(self, result, report_lines, seconds):
+    def __init__(self, result, report_lines):
         self.result = result
         self.status = result.returncode
         self.output = result.stdout
         self.report_lines = report_lines
         self.report = dict(line.split("=", 1) for line in report_lines if "=" in line)
-        self.seconds = seconds
 
     def describe(self):
         return "%s--- probe report\n%s" % (self.result.report(), "\n".join(self.report_lines))
@@ -125,19 +121,16 @@ def run_probe(folder, steps, command="run", extra_env=None, timeout_ms=RUN_TIMEO
     if command == "run":
         arguments += ["--in", "pattern:64x48", "--out", os.path.join(folder, "out.png")]
     arguments += ["--timeout", str(timeout_ms), "--do", steps] + list(extra_args)
-    started = time.monotonic()
     result = run_plughost(arguments, env=env, timeout=PROCESS_TIMEOUT_S)
-    seconds = time.monotonic() - started
     lines = []
     if os.path.exists(report):
         with open(report) as f:
             lines = f.read().splitlines()
         os.remove(report)
-    return ProbeRun(result, lines, seconds)
+    return ProbeRun(result, lines)
 
 
-# One run that uses most step kinds at once: on every width, and the only one on a width
-# whose Wine start is too slow for one run per behaviour.
+# One run that uses most step kinds at once, beside the runs for one behaviour each.
 COMBINED = {}
 
 
@@ -169,9 +162,6 @@ def setUpModule():
     run = run_probe(folder, combined_steps(folder))
     let_wine_draw_frames()  # the prefix exists after the first run
     COMBINED["run"] = run
-    if run.seconds > SLOW_RUN_S:
-        COMBINED["slow"] = ("one Wine start of the %s host takes %.0f s here (its loader runs "
-                            "emulated); the combined run covers this width" % (ARCH, run.seconds))
 
 
 class CombinedRunTest(HostTestCase):
@@ -198,11 +188,6 @@ class CombinedRunTest(HostTestCase):
 
 
 class DialogScriptTest(HostTestCase):
-    def setUp(self):
-        if COMBINED.get("slow"):
-            self.skipTest(COMBINED["slow"])
-        super().setUp()
-
     def run_probe(self, steps, command="run", extra_env=None, timeout_ms=RUN_TIMEOUT_MS,
                   extra_args=()):
         return run_probe(self.tmp, steps, command, extra_env, timeout_ms, extra_args)
