@@ -1,6 +1,3 @@
-// Failures here are returned, never shown: a missing folder, a file held open by
-// another host process or a read error simply leave things as they were.
-
 #include "params/last_used_settings.h"
 
 #include "host/entry.h"
@@ -10,24 +7,38 @@
 #include "resources/resource_ids.h"
 #include "sdk/host_constants.h"
 
-int32 settingsFolderPath(uint8* path) {
-    char windowsDirectory[kWindowsDirectoryBufferSize] = "";
-    if (GetWindowsDirectoryA(windowsDirectory, kWindowsDirectoryBufferSize) == 0) return fnfErr;
+namespace {
+
+// The user's own application-data folder (...\AppData\Roaming), from the
+// process environment: kernel32 alone, so the module needs no shell DLL.
+constexpr char kAppDataVariable[] = "APPDATA";
+constexpr DWORD kAppDataBufferSize = kWindowsDirectoryBufferSize;
+
+// The folder part under baseFolder, ending in a backslash; creates the two
+// folders on the way and ignores what those calls say: a folder that already
+// exists is fine, and one that cannot be made shows in the later open.
+int32 settingsFolderUnder(const char* baseFolder, uint8* path) {
     // A path cut at 255 characters would name another folder: nothing is created then.
-    if (!startSettingsPath(path, windowsDirectory) || !appendToPath(path, kMakerFolder)) {
+    if (!startSettingsPath(path, baseFolder) || !appendToPath(path, kMakerFolder)) {
         return ERROR_FILENAME_EXCED_RANGE;
     }
-    CreateDirectoryA(pathText(path), nullptr);  // an existing folder is fine
+    CreateDirectoryA(pathText(path), nullptr);
     if (!appendToPath(path, kFiltersFolder)) return ERROR_FILENAME_EXCED_RANGE;
     CreateDirectoryA(pathText(path), nullptr);
     if (!appendToPath(path, kPathSeparator)) return ERROR_FILENAME_EXCED_RANGE;
     return noErr;
 }
 
-int32 openLastUsedSettingsFile(HANDLE& file) {
-    uint8 path[kPathBufferSize];
-    const int32 folderResult = settingsFolderPath(path);
-    if (folderResult != noErr) return folderResult;
+int32 appDataFolderPath(uint8* path) {
+    char appData[kAppDataBufferSize] = "";
+    const DWORD length = GetEnvironmentVariableA(kAppDataVariable, appData, kAppDataBufferSize);
+    // 0: not set; the buffer size or more: too long, and a cut name is another folder.
+    if (length == 0 || length >= kAppDataBufferSize) return fnfErr;
+    return settingsFolderUnder(appData, path);
+}
+
+// Opens <folder><filter name> for reading and writing, shared with no one.
+int32 openSettingsFileIn(uint8* path, HANDLE& file) {
     char filterName[kFilterNameBufferSize] = "";
     if (LoadStringA(moduleInstance(), IDS_FILTER_NAME, filterName, kFilterNameBufferSize) <= 0) {
         return resNotFound;
@@ -37,6 +48,34 @@ int32 openLastUsedSettingsFile(HANDLE& file) {
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
     if (file == INVALID_HANDLE_VALUE) return static_cast<int32>(GetLastError());
     return noErr;
+}
+
+// The errors of a place the user may not write to: a folder that could not be
+// created leaves the path missing, and a refused folder or file is access denied.
+// A sharing violation is not one of them: another host process holds the file,
+// and moving would split the settings between two places.
+bool placeIsClosed(int32 openResult) {
+    return openResult == ERROR_ACCESS_DENIED || openResult == ERROR_PATH_NOT_FOUND;
+}
+
+}  // namespace
+
+int32 settingsFolderPath(uint8* path) {
+    char windowsDirectory[kWindowsDirectoryBufferSize] = "";
+    if (GetWindowsDirectoryA(windowsDirectory, kWindowsDirectoryBufferSize) == 0) return fnfErr;
+    return settingsFolderUnder(windowsDirectory, path);
+}
+
+int32 openLastUsedSettingsFile(HANDLE& file) {
+    uint8 path[kPathBufferSize];
+    const int32 folderResult = settingsFolderPath(path);
+    if (folderResult != noErr) return folderResult;
+    const int32 openResult = openSettingsFileIn(path, file);
+    if (!placeIsClosed(openResult)) return openResult;
+    // Both reading and writing come here, so a run reads what the last one wrote.
+    const int32 appDataResult = appDataFolderPath(path);
+    if (appDataResult != noErr) return appDataResult;
+    return openSettingsFileIn(path, file);
 }
 
 int32 readLastUsedSettings(ParameterBlock& block) {

@@ -29,9 +29,9 @@ bool appendToPath(uint8* path, const char* text) {
     return whole;
 }
 
-bool startSettingsPath(uint8* path, const char* windowsDirectory) {
+bool startSettingsPath(uint8* path, const char* baseFolder) {
     path[0] = 0;
-    bool whole = appendToPath(path, windowsDirectory);
+    bool whole = appendToPath(path, baseFolder);
     const int32 length = path[0];
     if (length > 0 && path[length] != kBackslash)
         whole = appendToPath(path, kPathSeparator) && whole;

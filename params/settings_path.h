@@ -1,11 +1,13 @@
-// Builds the folder and file path of the last-used settings file from the
-// Windows directory. Windows-free, so the path rules are tested natively.
+// Builds the folder and file path of the last-used settings file from a base
+// folder: the Windows directory, or the user's application-data folder where
+// the Windows directory is closed to the user. Windows-free, so the path rules
+// are tested natively.
 //
 // A path is a length-prefixed string of at most 255 characters with a zero byte
 // kept behind the last character, so pathText() can go straight to the system.
 // The Windows side builds it step by step around its two CreateDirectoryA calls:
 //
-//   startSettingsPath(path, windowsDirectory);
+//   startSettingsPath(path, baseFolder);
 //   appendToPath(path, kMakerFolder);    CreateDirectoryA(pathText(path), nullptr);
 //   appendToPath(path, kFiltersFolder);  CreateDirectoryA(pathText(path), nullptr);
 //   appendToPath(path, kPathSeparator);  // the folder, ending in a backslash
@@ -28,9 +30,9 @@ constexpr int32 kPathBufferSize = kMaxPathLength + 2;  // length byte, character
 // nothing. False when the text was cut: the path then names something else than
 // intended, and the caller should not open or create a file by it.
 bool appendToPath(uint8* path, const char* text);
-// path = windowsDirectory, then a backslash unless it already ends in one (or is
-// empty). False when the directory or the backslash did not fit.
-bool startSettingsPath(uint8* path, const char* windowsDirectory);
+// path = baseFolder, then a backslash unless it already ends in one (or is
+// empty). False when the folder or the backslash did not fit.
+bool startSettingsPath(uint8* path, const char* baseFolder);
 // Appends at most the first 30 characters of the filter's name, as the 31-byte
 // string buffer gives them. False when the path had no room for them all.
 bool appendFilterName(uint8* path, const char* filterName);

@@ -191,6 +191,13 @@ bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* fir
         o->windowsDir = v;
         return true;
     }
+    if (option == "--app-data") {
+        if (!value(&v)) return false;
+        o->hasAppData = true;
+        o->appData = v;
+        return true;
+    }
+    if (option == "--hold-file") return value(&v) && (o->heldFile = v, true);
     if (option == "--image-mode") {
         if (!value(&v)) return false;
         return parseInt(v, kInt16Min, kInt16Max, &o->imageMode) || bad(v);
@@ -343,6 +350,8 @@ const char* hostUsage() {
            "  --no-progress  --no-abort  (null progressProc / abortProc)\n"
            "  --force-continue  (Continue once after Start even with empty rectangles)\n"
            "  --abort-at N  --fail-advance N:CODE  --alt  --windows-dir PATH|none\n"
+           "  --app-data PATH|none  (the module's APPDATA)  --hold-file FILE  (held open,\n"
+           "                 unshared, as by another program)\n"
            "  --time  --trace FILE  --dump-display FILE.png\n"
            "run and about options:\n"
            "  --do \"STEP; STEP\"  --script FILE   dialog steps, armed for About or for the\n"

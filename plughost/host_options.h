@@ -66,6 +66,9 @@ struct HostOptions {
     bool alt = false;
     bool hasWindowsDir = false;
     std::string windowsDir;  // "none": GetWindowsDirectoryA fails
+    bool hasAppData = false;
+    std::string appData;   // "none": APPDATA is removed from the environment
+    std::string heldFile;  // held open with no sharing for the whole command
     bool hwnd = true;
     bool platformData = true;
     int32 imageMode = 3;

@@ -138,8 +138,9 @@ int patternCommand(const HostOptions& o) {
 // Linux paths from the command line in the form the Windows side needs.
 void localizePaths(HostOptions* o) {
     const bool wine = runningUnderWine();
-    for (std::string* path : {&o->modulePath, &o->rawPath, &o->output, &o->paramsPath,
-                              &o->tracePath, &o->dumpDisplayPath, &o->dialogScriptPath}) {
+    for (std::string* path :
+         {&o->modulePath, &o->rawPath, &o->output, &o->paramsPath, &o->tracePath,
+          &o->dumpDisplayPath, &o->dialogScriptPath, &o->heldFile}) {
         *path = toWindowsPath(*path, wine);
     }
     if (o->input.compare(0, 8, "pattern:") != 0) o->input = toWindowsPath(o->input, wine);

@@ -9,6 +9,7 @@
 #include "plughost/host_window.h"
 #include "plughost/module_hooks.h"
 #include "plughost/module_loader.h"
+#include "plughost/module_surroundings.h"
 #include "plughost/trace.h"
 
 namespace {
@@ -80,6 +81,12 @@ bool loadFilterForRun(const HostOptions& options, LoadedFilter* filter, std::str
     hooks.windowsDir = toWindowsPath(options.windowsDir, runningUnderWine());
     installModuleHooks(filter->module, hooks);
     if (options.countGdi) installGdiCounting(filter->module);
+    ModuleSurroundings surroundings;
+    surroundings.setAppData = options.hasAppData;
+    surroundings.appDataMissing = options.appData == "none";
+    surroundings.appData = toWindowsPath(options.appData, runningUnderWine());
+    surroundings.heldFile = options.heldFile;
+    if (!prepareModuleSurroundings(surroundings, error)) return false;
 
     if (!registerCommonControls()) {
         *error = "cannot register the common controls (trackbar class)";

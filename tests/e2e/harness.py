@@ -244,6 +244,21 @@ def without_cr(output):
     return output.decode("latin-1").replace("\r\n", "\n")
 
 
+# plughost's commands that load a module, and so may let it reach for the user's
+# application-data folder.
+MODULE_COMMANDS = ("run", "about", "call")
+
+
+def with_app_data(args, folder):
+    """`args` with --app-data FOLDER after a module command, unless they name one.
+    A module whose Windows folder is closed keeps its last-used settings in that
+    folder; the Wine prefix's own one would carry them into later tests."""
+    args = list(args)
+    if not args or args[0] not in MODULE_COMMANDS or "--app-data" in args:
+        return args
+    return [args[0], "--app-data", folder] + args[1:]
+
+
 def run_plughost(args, env=None, timeout=180, trace_path=None, arch=None, probe=None):
     """Runs tools/plughost (arch from LUMIVEIL_ARCH) with `args`. With
     `trace_path`, --trace is added and the trace parsed into RunResult.trace.
@@ -271,8 +286,10 @@ def run_plughost(args, env=None, timeout=180, trace_path=None, arch=None, probe=
 class HostTestCase(unittest.TestCase):
     """A test case with a temporary folder per test (self.tmp, self.path(name))
     that skips when this machine cannot run the architecture under test, and
-    fails when the build is missing. LUMIVEIL_KEEP_TMP=1 keeps the folders;
-    LUMIVEIL_REQUIRE_ARCH=1 turns the skip into a failure."""
+    fails when the build is missing. Its runs get self.path("appdata"), which
+    does not exist unless the test makes it, as the user's application-data
+    folder. LUMIVEIL_KEEP_TMP=1 keeps the folders; LUMIVEIL_REQUIRE_ARCH=1 turns
+    the skip into a failure."""
 
     @classmethod
     def setUpClass(cls):
@@ -299,7 +316,8 @@ class HostTestCase(unittest.TestCase):
         """run_plughost with a trace file in this test's folder."""
         self._runs = getattr(self, "_runs", 0) + 1
         trace_path = self.path("trace-%d.txt" % self._runs) if trace else None
-        return run_plughost(args, trace_path=trace_path, **kwargs)
+        return run_plughost(with_app_data(args, self.path("appdata")), trace_path=trace_path,
+                            **kwargs)
 
     def run_with_call_log(self, args, timeout=300):
         """plughost with Wine's relay log of every call into the system DLLs; returns
@@ -308,7 +326,8 @@ class HostTestCase(unittest.TestCase):
         log = self.path("calls.log")
         environment = dict(os.environ, WINEDEBUG="+relay")
         with open(log, "wb") as sink:
-            completed = subprocess.run([TOOL, "--arch", ARCH] + list(args), env=environment,
+            completed = subprocess.run([TOOL, "--arch", ARCH] +
+                                       with_app_data(args, self.path("appdata")), env=environment,
                                        stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
                                        stderr=sink, timeout=timeout)
         calls = []

@@ -1,5 +1,6 @@
 """Settings that last: the parameter block in the host's handle, the Alt key, and
-the last-used settings file under the Windows folder, as a host sees them."""
+the last-used settings file under the Windows folder (or, where that folder is
+closed to the user, under the user's application-data folder), as a host sees them."""
 
 import os
 
@@ -15,10 +16,16 @@ class ParameterStorage(HostTestCase):
         super().setUp()
         self.windows = self.path("windows")
         os.makedirs(self.windows)
+        self.app_data = self.path("appdata")
+        os.makedirs(self.app_data)
         self.params = self.path("params.bin")
 
     def settings_file(self):
         return os.path.join(self.windows, SETTINGS_FILE)
+
+    def read_app_data_file(self):
+        with open(os.path.join(self.app_data, SETTINGS_FILE), "rb") as f:
+            return f.read()
 
     def write_settings_file(self, data):
         os.makedirs(os.path.dirname(self.settings_file()), exist_ok=True)
@@ -35,7 +42,8 @@ class ParameterStorage(HostTestCase):
 
     def run_filter(self, steps=None, repeat=False, extra=()):
         args = ["run", module_path(), "--in", "pattern:64x48", "--out", self.path("out.png"),
-                "--params", self.params, "--windows-dir", self.windows] + list(extra)
+                "--params", self.params, "--windows-dir", self.windows,
+                "--app-data", self.app_data] + list(extra)
         if repeat:
             args.append("--repeat")
         if steps:
@@ -134,6 +142,7 @@ class ParameterStorage(HostTestCase):
         self.assertEqual((image.settings, image.show_dialog, image.stamp, image.name),
                          ((20, 40, 60), 0, 1684, b"Untitled parameters"))
         self.assertEqual(image.raw[24:28], bytes(4))
+        self.assertEqual(os.listdir(self.app_data), [], "the file is in one place only")
         # The next host session reads them back into its new block, asking for the dialog.
         os.remove(self.params)
         run = self.run_filter("expect-field 201 20; expect-field 202 40; expect-field 203 60; "
@@ -149,13 +158,41 @@ class ParameterStorage(HostTestCase):
         self.assertFalse(os.path.exists(self.settings_file()))
 
     def test_a_settings_file_that_cannot_be_written_never_stops_a_run(self):
-        # A folder where the file should be: the open fails, the run goes on.
+        # A folder where the file should be: that open is refused, the run goes on.
         os.makedirs(self.settings_file())
         run = self.run_filter(OK)
         self.assertEqual(run.result("start"), 0, run.report())
         self.assertEqual(Block(self.read_params()).show_dialog, 0)
+        self.assertEqual(FileImage(self.read_app_data_file()).settings, (50, 50, 0))
         run = self.run_filter(OK, extra=["--windows-dir", "none"])
         self.assertEqual(run.result("start"), 0, run.report())
+
+    def test_a_windows_folder_closed_to_the_user_keeps_the_settings_in_application_data(self):
+        # A plain file where the maker's folder would be: no folder can be made
+        # there, as under a Windows folder that an ordinary user may not write to.
+        maker = os.path.join(self.windows, "quietharborstudio")
+        open(maker, "wb").close()
+        run = self.run_filter("type 201 20; type 202 40; type 203 60; " + OK)
+        self.assertEqual(run.result("start"), 0, run.report())
+        self.assertEqual(self.read_app_data_file(),
+                         file_image(settings=(20, 40, 60), show_dialog=0, stamp=1684))
+        # The next host session reads them back from there.
+        os.remove(self.params)
+        run = self.run_filter("expect-field 201 20; expect-field 202 40; expect-field 203 60; "
+                              + CANCEL)
+        self.assertEqual(run.result("start"), 1, run.report())
+        self.assertEqual(os.listdir(self.windows), ["quietharborstudio"])
+        self.assertEqual(os.path.getsize(maker), 0, "nothing went under the Windows folder")
+
+    def test_a_file_held_by_another_host_is_neither_read_nor_written_anywhere(self):
+        held = file_image(settings=(10, 20, 30))
+        self.write_settings_file(held)
+        run = self.run_filter("expect-field 201 50; type 201 20; " + OK,
+                              extra=["--hold-file", self.settings_file()])
+        self.assertEqual(run.result("start"), 0, run.report())
+        with open(self.settings_file(), "rb") as f:
+            self.assertEqual(f.read(), held)
+        self.assertEqual(os.listdir(self.app_data), [], "a busy file is no reason to move")
 
     def test_parameters_survive_without_the_hosts_handle_procs(self):
         for mode in ("none", "version2", "five", "no-getsize"):
