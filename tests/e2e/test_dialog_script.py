@@ -12,14 +12,12 @@ files the file dialogs produced, and screenshots.
 
 The runs use a Wine prefix of their own per width, beside the one the other tests use:
 the scripts check the keyboard focus, which a dialog of another test process in the
-same prefix could take, and Wine there draws window frames itself, so screenshots show
-whole windows.
+same prefix could take.
 """
 
 import os
 import re
 import shutil
-import subprocess
 import tempfile
 import unittest
 
@@ -67,25 +65,6 @@ PROCESS_TIMEOUT_S = 300
 
 # A width whose Wine start takes longer than this (the 32-bit loader emulated on a
 # kernel without 32-bit support) gets the one combined run only.
-UNMANAGED_MARK = ".dialog-script-unmanaged"
-
-
-def let_wine_draw_frames():
-    """Without a window manager Wine leaves window frames and captions undrawn unless
-    told to manage windows itself; set once in this file's own prefix."""
-    prefix = os.environ["LUMIVEIL_WINEPREFIX"]
-    mark = os.path.join(prefix, UNMANAGED_MARK)
-    if os.path.exists(mark) or not os.path.isdir(prefix):
-        return
-    loader = "/usr/lib/wine/wine64" if os.path.exists("/usr/lib/wine/wine64") else "wine"
-    env = dict(os.environ, WINEPREFIX=prefix, WINEDEBUG="-all")
-    done = subprocess.run([loader, "reg", "add", r"HKCU\Software\Wine\X11 Driver", "/v",
-                           "Managed", "/d", "N", "/f"], env=env, stdin=subprocess.DEVNULL,
-                          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=120)
-    if done.returncode == 0:
-        open(mark, "w").close()
-
-
 def colours_of(image):
     """The set of RGB colours in an image."""
     step = image.channels
@@ -160,7 +139,6 @@ def setUpModule():
     folder = tempfile.mkdtemp(prefix="dialog-script-")
     unittest.addModuleCleanup(shutil.rmtree, folder, ignore_errors=True)
     run = run_probe(folder, combined_steps(folder))
-    let_wine_draw_frames()  # the prefix exists after the first run
     COMBINED["run"] = run
 
 
