@@ -53,7 +53,7 @@ int callCommand(const HostOptions& o) {
     }
     HostImage source;
     Rect filterRect = {};
-    if (!loadSourceImage(o, &source, &error)) return reportHostError(error);
+    if (!loadSourceImage(o, o.input, &source, &error)) return reportHostError(error);
     if (!chooseFilterRect(o, source, &filterRect, &error)) return reportHostError(error);
     HostImage target = source;
     const bool hasMask = o.mask || o.floating;
@@ -86,6 +86,7 @@ int callCommand(const HostOptions& o) {
     session.document.filterRect = filterRect;
     session.policy.supportsPadding = o.supportsPadding;
     session.policy.samplingSupport = char(o.sampling);
+    session.policy.verifyInput = o.verifyInput;
     attachSession(&session);
 
     const std::vector<uint8> before = bytesOf(record);

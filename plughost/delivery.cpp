@@ -1,6 +1,7 @@
 #include "plughost/delivery.h"
 
 #include <cstdint>
+#include <cstring>
 
 #include "plughost/guarded_memory.h"
 #include "plughost/rect_utils.h"
@@ -94,8 +95,14 @@ bool allocateBuffer(DeliveredBuffer* buffer, const Rect& rect, int16 lo, int16 h
     const int32 height = rect.bottom - rect.top;
     buffer->rowDataBytes = width * (hi - lo + 1);
     buffer->rowBytes = paddedRowBytes(buffer->rowDataBytes);
-    buffer->data = allocateGuarded(size_t(buffer->rowBytes) * size_t(height), kRowSlackByte);
-    return buffer->data != nullptr;
+    // Every pixel is written by the delivery that follows; only the slack is set here.
+    buffer->data = allocateGuardedUnfilled(size_t(buffer->rowBytes) * size_t(height));
+    if (buffer->data == nullptr) return false;
+    for (int32 r = 0; r < height; ++r) {
+        std::memset(buffer->data + size_t(r) * size_t(buffer->rowBytes) + buffer->rowDataBytes,
+                    kRowSlackByte, size_t(buffer->rowBytes - buffer->rowDataBytes));
+    }
+    return true;
 }
 
 uint8 junkByte(int32 row, int32 column) { return ((row + column) & 1) ? kJunkOdd : kJunkEven; }
@@ -128,18 +135,68 @@ void fillSampled(DeliveredBuffer* buffer, const Rect& bounds, int16 padding, Sam
     }
 }
 
+// Planes lo..hi of `count` pixels; one block copy when they are all the planes.
+void copyPixels(uint8* to, const uint8* from, int32 count, int32 imagePlanes, int32 lo,
+                int32 planeCount) {
+    if (planeCount == imagePlanes) {
+        std::memcpy(to, from, size_t(count) * size_t(planeCount));
+        return;
+    }
+    for (int32 i = 0; i < count; ++i) {
+        for (int32 p = 0; p < planeCount; ++p) {
+            to[size_t(i) * size_t(planeCount) + size_t(p)] =
+                from[size_t(i) * size_t(imagePlanes) + size_t(lo + p)];
+        }
+    }
+}
+
+// The input at rate 1, row by row: the part inside the image is a copy of the
+// image's row (of its nearest row when the module wants the edges repeated);
+// only the padding is made pixel by pixel. The same bytes as fillSampled.
+void fillUnsampled(DeliveredBuffer* buffer, const HostImage& image, const Rect& bounds,
+                   int16 padding) {
+    if (buffer->data == nullptr) return;
+    const int32 planeCount = buffer->hiPlane - buffer->loPlane + 1;
+    const Rect& rect = buffer->rect;
+    const int32 spanLeft = clampTo(bounds.left, rect.left, rect.right);
+    const int32 spanRight = clampTo(bounds.right, spanLeft, rect.right);
+    const bool replicate = padding == plugInWantsEdgeReplication;
+    for (int32 y = rect.top; y < rect.bottom; ++y) {
+        uint8* row = buffer->data + size_t(y - rect.top) * size_t(buffer->rowBytes);
+        const bool rowInside = y >= bounds.top && y < bounds.bottom;
+        const int32 imageRow = clampTo(y, bounds.top, bounds.bottom - 1);
+        for (int32 x = rect.left; x < rect.right; ++x) {
+            if (x == spanLeft && spanRight > spanLeft && (rowInside || replicate)) {
+                copyPixels(row + size_t(x - rect.left) * size_t(planeCount),
+                           &image.pixels[pixelOffset(image, imageRow, x)], spanRight - spanLeft,
+                           image.planes, buffer->loPlane, planeCount);
+                x = spanRight - 1;
+                continue;
+            }
+            uint8* pixel = row + size_t(x - rect.left) * size_t(planeCount);
+            const int32 imageColumn = clampTo(x, bounds.left, bounds.right - 1);
+            for (int32 p = 0; p < planeCount; ++p) {
+                if (replicate) {
+                    pixel[p] = image.pixels[pixelOffset(image, imageRow, imageColumn) +
+                                            size_t(buffer->loPlane + p)];
+                } else if (padding == plugInDoesNotWantPadding) {
+                    pixel[p] = junkByte(y, x);
+                } else {
+                    pixel[p] = uint8(padding);
+                }
+            }
+        }
+    }
+}
+
 void copyFromImage(DeliveredBuffer* buffer, const HostImage& image) {
     if (buffer->data == nullptr) return;
     const int32 planeCount = buffer->hiPlane - buffer->loPlane + 1;
-    for (int32 y = buffer->rect.top; y < buffer->rect.bottom; ++y) {
-        uint8* row = buffer->data + size_t(y - buffer->rect.top) * size_t(buffer->rowBytes);
-        for (int32 x = buffer->rect.left; x < buffer->rect.right; ++x) {
-            const uint8* source = &image.pixels[pixelOffset(image, y, x)];
-            for (int32 p = 0; p < planeCount; ++p) {
-                row[size_t(x - buffer->rect.left) * size_t(planeCount) + size_t(p)] =
-                    source[buffer->loPlane + p];
-            }
-        }
+    const Rect& rect = buffer->rect;
+    for (int32 y = rect.top; y < rect.bottom; ++y) {
+        copyPixels(buffer->data + size_t(y - rect.top) * size_t(buffer->rowBytes),
+                   &image.pixels[pixelOffset(image, y, rect.left)], rect.right - rect.left,
+                   image.planes, buffer->loPlane, planeCount);
     }
 }
 
@@ -198,15 +255,17 @@ int32 sampledExtent(int32 extent, Fixed rate) {
 }
 
 bool checkDeliveredBuffers(const DeliveryState& state, std::string* fault) {
+    // Without verifyInput no checksum was taken (both are 0) and none is compared.
     if (!fencesIntact("inData", state.in, fault)) return false;
     if (!fencesIntact("outData", state.out, fault)) return false;
     if (!fencesIntact("maskData", state.mask, fault)) return false;
     if (!rowSlackIntact(state.out, fault)) return false;
-    if (state.in.data && checksumOf(state.in.data) != state.in.checksum) {
+    if (state.verifyInput && state.in.data && checksumOf(state.in.data) != state.in.checksum) {
         *fault = "the module wrote into inData, its input (inRect " + rectText(state.in.rect) + ")";
         return false;
     }
-    if (state.mask.data && checksumOf(state.mask.data) != state.mask.checksum) {
+    if (state.verifyInput && state.mask.data &&
+        checksumOf(state.mask.data) != state.mask.checksum) {
         *fault = "the module wrote into maskData, its input (maskRect " +
                  rectText(state.mask.rect) + ")";
         return false;
@@ -230,6 +289,12 @@ void writeBackOutput(DeliveryState* state, const HostDocument& document, bool au
     const bool blend = autoMask && document.mask != nullptr;
     for (int32 y = area.top; y < area.bottom; ++y) {
         const uint8* row = out.data + size_t(y - out.rect.top) * size_t(out.rowBytes);
+        if (!blend && planeCount == target.planes) {
+            std::memcpy(&target.pixels[pixelOffset(target, y, area.left)],
+                        row + size_t(area.left - out.rect.left) * size_t(planeCount),
+                        size_t(area.right - area.left) * size_t(planeCount));
+            continue;
+        }
         for (int32 x = area.left; x < area.right; ++x) {
             const uint8* pixel = row + size_t(x - out.rect.left) * size_t(planeCount);
             const size_t at = pixelOffset(target, y, x);
@@ -278,8 +343,8 @@ int16 deliverBuffers(FilterRecord* record, DeliveryState* state, const HostDocum
     const bool sampledOutput =
         policy.outRect == OutRectRule::FollowRate && report->inRate > kFixedOne;
     const Rect outBounds = policy.outRect == OutRectRule::Image ? imageBounds
-                           : sampledOutput                       ? inBounds
-                                                                 : document.filterRect;
+                           : sampledOutput                      ? inBounds
+                                                                : document.filterRect;
     const char* outBoundsName = policy.outRect == OutRectRule::Image ? "the image "
                                 : sampledOutput ? "the image sampled at inputRate "
                                                 : "filterRect ";
@@ -296,9 +361,8 @@ int16 deliverBuffers(FilterRecord* record, DeliveryState* state, const HostDocum
         ok = planesAreValid("output", record->outLoPlane, record->outHiPlane, source.planes,
                             &reason);
         if (ok && !rectInside(out, outBounds)) {
-            reason = "outRect " + rectText(out) + " lies outside " +
-                     outBoundsName +
-                     rectText(outBounds);
+            reason =
+                "outRect " + rectText(out) + " lies outside " + outBoundsName + rectText(outBounds);
             ok = false;
         }
     }
@@ -325,11 +389,15 @@ int16 deliverBuffers(FilterRecord* record, DeliveryState* state, const HostDocum
     }
 
     const Fixed inRate = report->inRate;
-    fillSampled(&state->in, inBounds, record->inputPadding, [&](int32 y, int32 x, int32 plane) {
-        return source
-            .pixels[pixelOffset(source, imageCoordinate(y, inRate), imageCoordinate(x, inRate)) +
-                    size_t(plane)];
-    });
+    if (inRate == kFixedOne) {
+        fillUnsampled(&state->in, source, inBounds, record->inputPadding);
+    } else {
+        fillSampled(&state->in, inBounds, record->inputPadding, [&](int32 y, int32 x, int32 plane) {
+            return source.pixels[pixelOffset(source, imageCoordinate(y, inRate),
+                                             imageCoordinate(x, inRate)) +
+                                 size_t(plane)];
+        });
+    }
     copyFromImage(&state->out, *document.target);
     const Fixed maskRate = report->maskRate;
     const HostMask* hostMask = document.mask;
@@ -337,8 +405,10 @@ int16 deliverBuffers(FilterRecord* record, DeliveryState* state, const HostDocum
         return hostMask->values[size_t(imageCoordinate(y, maskRate)) * size_t(hostMask->width) +
                                 size_t(imageCoordinate(x, maskRate))];
     });
-    state->in.checksum = state->in.data ? checksumOf(state->in.data) : 0;
-    state->mask.checksum = state->mask.data ? checksumOf(state->mask.data) : 0;
+    state->verifyInput = policy.verifyInput;
+    state->in.checksum = policy.verifyInput && state->in.data ? checksumOf(state->in.data) : 0;
+    state->mask.checksum =
+        policy.verifyInput && state->mask.data ? checksumOf(state->mask.data) : 0;
     state->outPending = state->out.data != nullptr;
 
     if (report->inRectChanged) record->inRect = in;

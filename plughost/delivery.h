@@ -32,6 +32,9 @@ enum class OutRectRule {
 
 struct DeliveryPolicy {
     bool supportsPadding = true;  // false: clip inRect and maskRect to the image instead
+    // true: checksum inData and maskData as handed over and after every call, so a
+    // module that writes into its input is caught; costs several times the filter.
+    bool verifyInput = false;
     char samplingSupport = 1;     // 0 none, 1 whole factors, 2 any factor
     OutRectRule outRect = OutRectRule::FollowRate;
 };
@@ -61,6 +64,7 @@ struct DeliveryState {
     DeliveredBuffer out;
     DeliveredBuffer mask;
     bool outPending = false;  // `out` may hold output not yet written back
+    bool verifyInput = false;  // the checksums of `in` and `mask` were taken
 };
 
 struct DeliveryReport {

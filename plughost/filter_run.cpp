@@ -16,11 +16,14 @@
 #include "plughost/host_callbacks.h"
 #include "plughost/host_exit.h"
 #include "plughost/host_handles.h"
+#include "plughost/host_paths.h"
 #include "plughost/host_record.h"
 #include "plughost/image_files.h"
 #include "plughost/module_hooks.h"
 #include "plughost/module_session.h"
 #include "plughost/params_file.h"
+#include "plughost/picture_list.h"
+#include "plughost/progress_bar.h"
 #include "plughost/rect_utils.h"
 #include "plughost/script_arming.h"
 #include "plughost/trace.h"
@@ -160,6 +163,7 @@ void runOnce(RunContext* context, RunKind kind, int number, const std::string& s
     session.document.filterRect = context->filterRect;
     session.policy.supportsPadding = o.supportsPadding;
     session.policy.samplingSupport = char(o.sampling);
+    session.policy.verifyInput = o.verifyInput;
     session.policy.outRect = outRectRuleFor(o.outRectBounds);
     attachSession(&session);
 
@@ -194,18 +198,19 @@ bool caseIsSupported(const LoadedFilter& filter, int16 filterCase) {
 
 }  // namespace
 
-bool loadSourceImage(const HostOptions& o, HostImage* image, std::string* error) {
+bool loadSourceImage(const HostOptions& o, const std::string& input, HostImage* image,
+                     std::string* error) {
     int32 width = 0, height = 0;
-    if (parsePatternText(o.input, &width, &height)) {
+    if (parsePatternText(input, &width, &height)) {
         *image = makeTestPattern(width, height, o.planes);
         return true;
     }
-    if (o.input.compare(0, 8, "pattern:") == 0) {
-        *error = "bad pattern \"" + o.input + "\"; use pattern:WxH (1 to " +
+    if (input.compare(0, 8, "pattern:") == 0) {
+        *error = "bad pattern \"" + input + "\"; use pattern:WxH (1 to " +
                  std::to_string(kMaxImageSide) + " a side)";
         return false;
     }
-    return loadImageFile(o.input, o.planes, image, error);
+    return loadImageFile(input, userPath(input), o.planes, image, error);
 }
 
 bool chooseFilterRect(const HostOptions& o, const HostImage& image, Rect* filterRect,
@@ -224,21 +229,58 @@ bool chooseFilterRect(const HostOptions& o, const HostImage& image, Rect* filter
     return true;
 }
 
+namespace {
+
+// One picture of the command: its document, then the runs (the first picture
+// gets the command's runs and dialog; every later one a repeat with the
+// parameters the first left), then its result. False when it could not be read
+// or written; a failing selector shows in context->anyFailure.
+bool filterPicture(RunContext* context, const Picture& picture, bool first,
+                   const std::string& steps) {
+    const HostOptions& o = *context->options;
+    std::string error;
+    if (!loadSourceImage(o, picture.input, &context->source, &error) ||
+        !chooseFilterRect(o, context->source, &context->filterRect, &error)) {
+        reportHostError(error);
+        return false;
+    }
+    context->hasMask = o.mask || o.floating;
+    if (context->hasMask) {
+        context->mask =
+            makeEllipseMask(context->source.width, context->source.height, context->filterRect);
+    }
+    startProgressBar(picture.shownName);
+    if (first) {
+        int number = 1;
+        for (RunKind kind : o.runs) {
+            runOnce(context, kind, number, number == 1 ? steps : std::string());
+            ++number;
+        }
+    } else {
+        runOnce(context, RunKind::Repeat, 1, std::string());
+    }
+    if (!picture.output.empty() && !saveImageFile(picture.output, userPath(picture.output),
+                                                  context->target, o.jpegQuality, &error)) {
+        endProgressBar(picture.shownName + ": not written");
+        reportHostError(error);
+        return false;
+    }
+    endProgressBar(picture.shownName +
+                   (picture.output.empty() ? "" : " -> " + userPath(picture.output)));
+    return true;
+}
+
+}  // namespace
+
 int runFilterCommand(const HostOptions& o) {
     RunContext context;
     context.options = &o;
     std::string error;
     if (!o.tracePath.empty() && !openTrace(o.tracePath)) {
-        return reportHostError("cannot create trace file " + o.tracePath);
+        return reportHostError("cannot create trace file " + userPath(o.tracePath));
     }
-    if (!loadSourceImage(o, &context.source, &error)) return reportHostError(error);
-    if (!chooseFilterRect(o, context.source, &context.filterRect, &error))
-        return reportHostError(error);
-    context.hasMask = o.mask || o.floating;
-    if (context.hasMask) {
-        context.mask =
-            makeEllipseMask(context.source.width, context.source.height, context.filterRect);
-    }
+    std::vector<Picture> pictures;
+    if (!listPictures(o, &pictures, &error)) return reportHostError(error);
     std::string steps;
     if (!loadDialogSteps(o, &steps, &error)) return reportHostError(error);
 
@@ -247,7 +289,7 @@ int runFilterCommand(const HostOptions& o) {
         std::vector<uint8> bytes;
         bool exists = false;
         if (!readParamsFile(o.paramsPath, &bytes, &exists)) {
-            return reportHostError("cannot read " + o.paramsPath);
+            return reportHostError("cannot read " + userPath(o.paramsPath));
         }
         if (exists) context.parameters = makeHandleWithBytes(o.handleProcs, bytes);
     }
@@ -261,21 +303,20 @@ int runFilterCommand(const HostOptions& o) {
                                " (" + filterCaseName(filterCase) + ")");
     }
 
-    // The dialog script belongs to the first run: a repeat shows no dialog.
-    int number = 1;
-    for (RunKind kind : o.runs) {
-        runOnce(&context, kind, number, number == 1 ? steps : std::string());
-        ++number;
+    // Several pictures share one module load and one set of settings; a picture
+    // that cannot be read or written is reported by name, and the rest go on.
+    enableProgressBar(o.showProgress);
+    bool anyPictureFailed = false;
+    for (size_t i = 0; i < pictures.size(); ++i) {
+        if (!filterPicture(&context, pictures[i], i == 0, steps)) anyPictureFailed = true;
     }
 
     int status = context.anyFailure ? kExitSelectorFailed : kExitSuccess;
+    if (anyPictureFailed) status = kExitHostError;
     if (!o.paramsPath.empty() && !saveParamsFile(o.paramsPath, context.parameters, &error)) {
         status = reportHostError(error);
     }
     disposeAnyHandle(context.parameters);
-    if (!o.output.empty() && !savePngFile(o.output, context.target, &error)) {
-        status = reportHostError(error);
-    }
     if (!o.dumpDisplayPath.empty() && !saveLastDisplay(o.dumpDisplayPath, &error)) {
         status = reportHostError(error);
     }

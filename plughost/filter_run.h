@@ -10,8 +10,9 @@
 
 int runFilterCommand(const HostOptions& options);
 
-// The document of --in (a file or pattern:WxH) with --planes planes.
-bool loadSourceImage(const HostOptions& options, HostImage* image, std::string* error);
+// The document of `input` (a file or pattern:WxH) with --planes planes.
+bool loadSourceImage(const HostOptions& options, const std::string& input, HostImage* image,
+                     std::string* error);
 
 // filterRect from --rect (the whole image without one). It may be empty, but
 // must lie inside the image; false with a message otherwise.

@@ -12,6 +12,8 @@ constexpr size_t kGuardBytes = 64;  // on each side of every buffer
 // A new fenced buffer of `size` bytes (0 allowed), every byte set to `fill`;
 // null when memory runs out. Free with freeGuarded.
 uint8* allocateGuarded(size_t size, uint8 fill);
+// The same with its bytes left as they are, for a caller that writes them all.
+uint8* allocateGuardedUnfilled(size_t size);
 
 // Frees a buffer from allocateGuarded; null is ignored.
 void freeGuarded(uint8* data);

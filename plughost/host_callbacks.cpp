@@ -5,6 +5,7 @@
 #include "plughost/callback_clock.h"
 #include "plughost/host_exit.h"
 #include "plughost/host_handles.h"
+#include "plughost/progress_bar.h"
 #include "plughost/rect_utils.h"
 #include "plughost/trace.h"
 
@@ -67,6 +68,7 @@ extern "C" Boolean hostAbortProc(void) {
 extern "C" void hostProgressProc(int32 done, int32 total) {
     CallbackClock clock;
     traceLine("progress %d %d", int(done), int(total));
+    showProgress(done, total);
 }
 
 extern "C" OSErr hostAdvanceState(void) {

@@ -7,8 +7,8 @@
 #include "plughost/trace.h"
 
 int reportHostError(const std::string& message) {
+    // Once, on standard error: a terminal shows both streams.
     std::fprintf(stderr, "plughost: %s\n", message.c_str());
-    std::printf("error: %s\n", message.c_str());
     return kExitHostError;
 }
 

@@ -18,7 +18,7 @@ constexpr int kExitTimeout = 5;         // a selector did not return in time
 // or another thread.
 [[noreturn]] void endRunNow(int status, const std::string& line);
 
-// Prints "error: MESSAGE" on stdout and "plughost: MESSAGE" on stderr and
+// Prints "plughost: MESSAGE" on stderr (once: a terminal shows both streams) and
 // returns kExitHostError.
 int reportHostError(const std::string& message);
 

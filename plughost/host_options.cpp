@@ -12,6 +12,8 @@ namespace {
 constexpr int32 kMinWindowSide = 64;
 constexpr int32 kMaxWindowSide = 8192;
 constexpr int32 kMaxRuns = 1000;
+constexpr int32 kLowestJpegQuality = 1;
+constexpr int32 kHighestJpegQuality = 100;
 constexpr size_t kSignatureLength = 4;
 constexpr long kInt16Min = INT16_MIN;
 constexpr long kInt16Max = INT16_MAX;
@@ -65,9 +67,8 @@ bool parseCommand(const std::string& text, HostCommand* command) {
     } kCommands[] = {{"info", HostCommand::Info},       {"pipl", HostCommand::Pipl},
                      {"strings", HostCommand::Strings}, {"run", HostCommand::Run},
                      {"about", HostCommand::About},     {"pattern", HostCommand::Pattern},
-                     {"call", HostCommand::Call},
-                     {"help", HostCommand::Help},       {"--help", HostCommand::Help},
-                     {"-h", HostCommand::Help}};
+                     {"call", HostCommand::Call},       {"help", HostCommand::Help},
+                     {"--help", HostCommand::Help},     {"-h", HostCommand::Help}};
     for (const auto& entry : kCommands) {
         if (text == entry.name) {
             *command = entry.command;
@@ -104,8 +105,14 @@ bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* fir
         return false;
     };
     const char* v = nullptr;
-    if (option == "--in") return value(&v) && (o->input = v, true);
+    if (option == "--in") return value(&v) && (o->inputs.push_back(v), true);
     if (option == "--out") return value(&v) && (o->output = v, true);
+    if (option == "--out-dir") return value(&v) && (o->outputDir = v, true);
+    if (option == "--show-progress") return (o->showProgress = true, true);
+    if (option == "--quality") {
+        if (!value(&v)) return false;
+        return parseInt(v, kLowestJpegQuality, kHighestJpegQuality, &o->jpegQuality) || bad(v);
+    }
     if (option == "--raw") return value(&v) && (o->rawPath = v, true);
     if (option == "--params") return value(&v) && (o->paramsPath = v, true);
     if (option == "--trace") return value(&v) && (o->tracePath = v, true);
@@ -121,6 +128,7 @@ bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* fir
     if (option == "--mask") return (o->mask = true, true);
     if (option == "--floating") return (o->floating = true, true);
     if (option == "--time") return (o->time = true, true);
+    if (option == "--verify-input") return (o->verifyInput = true, true);
     if (option == "--no-progress") return (o->progress = false, true);
     if (option == "--no-abort") return (o->abort = false, true);
     if (option == "--force-continue") return (o->forceContinue = true, true);
@@ -267,6 +275,12 @@ bool parseHostOptions(int argc, char** argv, HostOptions* o, std::string* error)
         }
     }
 
+    if (!o->inputs.empty()) o->input = o->inputs.front();
+    if (o->inputs.empty()) o->inputs.push_back(o->input);
+    if (!o->output.empty() && !o->outputDir.empty()) {
+        *error = "--out and --out-dir cannot be combined";
+        return false;
+    }
     if (o->command == HostCommand::Pattern) {
         // plughost pattern WxH --out FILE [--planes 4]: the built-in picture as a file.
         if (positional.size() != 1 || o->output.empty()) {
@@ -335,7 +349,11 @@ const char* hostUsage() {
            "                                filled record; print 'result: SELECTOR CODE' and\n"
            "                                what changed in the record and the data slot\n"
            "run options:\n"
-           "  --in FILE|pattern:WxH (up to 32767 a side)  --out FILE.png  --planes 1-8\n"
+           "  --in FILE|FOLDER|pattern:WxH (up to 32767 a side; repeat --in for several\n"
+           "  pictures, which need --out-dir)  --out FILE.png|.jpg  --out-dir FOLDER\n"
+           "  (each result named after its picture, written as it is finished)\n"
+           "  --quality 1-100 (JPEG, default 90)  --show-progress (a bar on stderr)\n"
+           "  --planes 1-8\n"
            "  (4: RGB and transparency; beyond 4, --out keeps the first four planes)\n"
            "  --rect T,L,B,R (may be empty, must lie inside the image)\n"
            "  --repeat  --runs N  --then menu|repeat  (each run filters the source afresh;\n"
@@ -353,6 +371,8 @@ const char* hostUsage() {
            "  --app-data PATH|none  (the module's APPDATA)  --hold-file FILE  (held open,\n"
            "                 unshared, as by another program)\n"
            "  --time  --trace FILE  --dump-display FILE.png\n"
+           "  --verify-input  (checksum inData and maskData around every call: catches a\n"
+           "                 module that writes into its input, at several times the cost)\n"
            "run and about options:\n"
            "  --do \"STEP; STEP\"  --script FILE   dialog steps, armed for About or for the\n"
            "                                 first run's Start\n"

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "plughost/image_files.h"
 #include "sdk/host_types.h"
 
 enum class HostCommand { Help, Info, Pipl, Strings, Run, About, Pattern, Call };
@@ -47,8 +48,12 @@ struct HostOptions {
     std::vector<int32> stringIds;
 
     // run / pattern
-    std::string input = "pattern:320x240";  // image file or pattern:WxH
+    std::string input = "pattern:320x240";  // image file or pattern:WxH; the first of inputs
+    std::vector<std::string> inputs;        // every --in: files, folders or patterns
     std::string output;
+    std::string outputDir;  // --out-dir: one result per input, named after it
+    int32 jpegQuality = kDefaultJpegQuality;
+    bool showProgress = false;  // a progress bar on stderr (tools/plughost: when a terminal)
     std::vector<RunKind> runs;  // in order; filled with one Menu run when empty
     std::string paramsPath;
     int32 planes = 3;  // 1..8; 4 is RGB with transparency, others are plain planes
@@ -76,6 +81,7 @@ struct HostOptions {
     bool floating = false;
     int32 maxSpace = kDefaultMaxSpace;
     bool time = false;
+    bool verifyInput = false;  // checksum the input buffers (slow; the tests use it)
     std::string tracePath;
     std::string dumpDisplayPath;
     OutRectBounds outRectBounds = OutRectBounds::Auto;

@@ -8,5 +8,9 @@
 // form. Anything else is returned unchanged.
 std::string toWindowsPath(const std::string& path, bool underWine);
 
+// The path as the user typed it: a Z:\... path made by toWindowsPath turned back
+// into its Linux form under Wine; anything else unchanged. For messages.
+std::string userPath(const std::string& path);
+
 // True when the host runs under Wine.
 bool runningUnderWine();

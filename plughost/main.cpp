@@ -128,9 +128,11 @@ int patternCommand(const HostOptions& o) {
     if (!parsePatternText(o.input, &width, &height))
         return reportHostError("bad size in " + o.input);
     if (o.planes > kPngPlanes)
-        return reportHostError("a PNG file holds at most " + std::to_string(kPngPlanes) + " planes");
+        return reportHostError("a PNG file holds at most " + std::to_string(kPngPlanes) +
+                               " planes");
     std::string error;
-    if (!savePngFile(o.output, makeTestPattern(width, height, o.planes), &error))
+    if (!saveImageFile(o.output, userPath(o.output), makeTestPattern(width, height, o.planes),
+                       o.jpegQuality, &error))
         return reportHostError(error);
     return kExitSuccess;
 }
@@ -139,11 +141,14 @@ int patternCommand(const HostOptions& o) {
 void localizePaths(HostOptions* o) {
     const bool wine = runningUnderWine();
     for (std::string* path :
-         {&o->modulePath, &o->rawPath, &o->output, &o->paramsPath, &o->tracePath,
+         {&o->modulePath, &o->rawPath, &o->output, &o->outputDir, &o->paramsPath, &o->tracePath,
           &o->dumpDisplayPath, &o->dialogScriptPath, &o->heldFile}) {
         *path = toWindowsPath(*path, wine);
     }
     if (o->input.compare(0, 8, "pattern:") != 0) o->input = toWindowsPath(o->input, wine);
+    for (std::string& input : o->inputs) {
+        if (input.compare(0, 8, "pattern:") != 0) input = toWindowsPath(input, wine);
+    }
 }
 
 // --count-gdi: the module's GDI objects, once the command is over.

@@ -1,5 +1,7 @@
 #include "plughost/module_loader.h"
 
+#include "plughost/host_paths.h"
+
 namespace {
 
 constexpr char kPiplType[] = "PIPL";  // resource type names compare case-insensitively
@@ -27,11 +29,14 @@ BOOL CALLBACK collectPiplName(HMODULE, LPCSTR, LPSTR name, LONG_PTR context) {
     return TRUE;
 }
 
-std::string windowsError(DWORD code) {
+// The system's words for `code`; its "%1" (the file) becomes `fileName`.
+std::string windowsError(DWORD code, const std::string& fileName) {
     char text[512] = "";
     FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, code, 0,
                    text, sizeof text, nullptr);
     std::string message = text;
+    const size_t insert = message.find("%1");
+    if (insert != std::string::npos) message.replace(insert, 2, fileName);
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
                                 message.back() == ' ' || message.back() == '.')) {
         message.pop_back();
@@ -46,20 +51,32 @@ std::string fileNameOf(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
+// A module file that is not there is said plainly, before Windows tries to load it.
+bool moduleFileExists(const std::string& path, std::string* error) {
+    if (GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES) return true;
+    *error = userPath(path) + ": no such module file";
+    return false;
+}
+
 bool openModuleAsData(const std::string& path, HMODULE* module, std::string* error) {
+    if (!moduleFileExists(path, error)) return false;
     *module = LoadLibraryExA(path.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
     if (*module == nullptr) {
-        *error = "cannot open module " + path + " (" + windowsError(GetLastError()) + ")";
+        const DWORD code = GetLastError();
+        *error = "cannot open module " + userPath(path) + " (" +
+                 windowsError(code, fileNameOf(path)) + ")";
         return false;
     }
     return true;
 }
 
 bool loadModuleForRun(const std::string& path, HMODULE* module, std::string* error) {
+    if (!moduleFileExists(path, error)) return false;
     *module = LoadLibraryExA(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
     if (*module == nullptr) {
-        *error = "cannot load module " + path + " (" + windowsError(GetLastError()) +
-                 "); is it built for " + kHostArchName + "?";
+        const DWORD code = GetLastError();
+        *error = "cannot load module " + userPath(path) + " (" +
+                 windowsError(code, fileNameOf(path)) + "); is it built for " + kHostArchName + "?";
         return false;
     }
     return true;
@@ -78,7 +95,8 @@ bool readPiplBytes(HMODULE module, std::vector<uint8>* bytes, int* count, std::s
     HGLOBAL loaded = resource ? LoadResource(module, resource) : nullptr;
     const void* data = loaded ? LockResource(loaded) : nullptr;
     if (data == nullptr) {
-        *error = "cannot read the module's PiPL resource (" + windowsError(GetLastError()) + ")";
+        *error =
+            "cannot read the module's PiPL resource (" + windowsError(GetLastError(), "") + ")";
         return false;
     }
     const DWORD size = SizeofResource(module, resource);

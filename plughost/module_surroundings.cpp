@@ -18,7 +18,7 @@ bool prepareModuleSurroundings(const ModuleSurroundings& surroundings, std::stri
     if (surroundings.setAppData) {
         const char* value = surroundings.appDataMissing ? nullptr : surroundings.appData.c_str();
         SetEnvironmentVariableA(kAppDataVariable, value);
-        traceLine("appdata -> %s", value != nullptr ? value : "(none)");
+        traceLine("note appdata %s", value != nullptr ? value : "(none)");
     }
     if (!surroundings.heldFile.empty()) {
         // Never closed: the handle lives as long as the host process.
@@ -30,7 +30,7 @@ bool prepareModuleSurroundings(const ModuleSurroundings& surroundings, std::stri
                      std::to_string(GetLastError()) + ")";
             return false;
         }
-        traceLine("hold-file %s -> held", surroundings.heldFile.c_str());
+        traceLine("note hold-file %s held", surroundings.heldFile.c_str());
     }
     return true;
 }
