@@ -1,7 +1,8 @@
 # Source lists, one per layer. Windows-free sources build natively as well.
 
-set(LUMIVEIL_PORTABLE_SOURCES
-  engine/effect_settings.cpp
+# The effect engine alone: it reads no module-wide parameter state, so other
+# front ends (the GIMP plug-in) can drive it with settings of their own.
+set(LUMIVEIL_ENGINE_SOURCES
   engine/effect_tables.cpp
   engine/box_mean_kernel.cpp
   engine/plain_kernel.cpp
@@ -12,11 +13,21 @@ set(LUMIVEIL_PORTABLE_SOURCES
   engine/fast_rows_avx512.cpp
   engine/fast_kernel_constants.cpp
   engine/exact_division.cpp
+)
+
+# The 300-byte parameter file form and the length-prefixed text it uses.
+set(LUMIVEIL_CODEC_SOURCES
+  params/parameter_file_codec.cpp
+  ui/text_toolkit.cpp
+)
+
+set(LUMIVEIL_PORTABLE_SOURCES
+  ${LUMIVEIL_ENGINE_SOURCES}
+  ${LUMIVEIL_CODEC_SOURCES}
+  params/effect_settings.cpp
   params/current_parameters.cpp
   params/parameter_defaults.cpp
-  params/parameter_file_codec.cpp
   params/settings_path.cpp
-  ui/text_toolkit.cpp
 )
 
 # The module's Windows edge.

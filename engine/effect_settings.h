@@ -1,5 +1,7 @@
 // The three effect settings (Radiation, Amount, Mist), the tail of the module's
-// working parameter set, and the show-dialog flag at its head.
+// working parameter set, and the show-dialog flag at its head. The set belongs to
+// the parameter layer, so these are defined there (params/effect_settings.cpp);
+// no engine source calls them.
 #pragma once
 
 #include "sdk/host_types.h"

@@ -1,9 +1,7 @@
 #include "engine/effect_tables.h"
 
 #include "engine/box_mean_kernel.h"
-#include "engine/effect_settings.h"
 #include "engine/fast_kernel.h"
-#include "params/parameter_set.h"
 
 namespace {
 
@@ -34,7 +32,11 @@ int32 filterWidth(const FilterRecord* record) {
 // Settings outside 0..100 would push weights past 1024 and blended values past
 // the tone table; every writer keeps them in range, and this keeps the engine
 // safe even if one does not.
-int32 settingInRange(int32 value) { return clampInt(value, kSettingLow, kSettingHigh); }
+int32 settingInRange(int32 value) {
+    if (value < kSettingLow) return kSettingLow;
+    if (value > kSettingHigh) return kSettingHigh;
+    return value;
+}
 
 }  // namespace
 
@@ -110,13 +112,10 @@ void attachWorkBuffer(const FilterRecord* record, void* block) {
     attachedBytes = workBufferSize(record);
 }
 
-int32 prepareEffect(const FilterRecord* record) {
+void prepareEffectFor(int32 radiation, int32 amount, int32 mist, Fixed inputRate) {
     invalidateColumnSums();
-    Fixed rate = record != nullptr ? record->inputRate : kFixedOne;
-    deriveEffectTables(getSetting(kRadiation), getSetting(kAmount), getSetting(kMist), rate,
-                       &preparedTables);
+    deriveEffectTables(radiation, amount, mist, inputRate, &preparedTables);
     prepareFastKernel(preparedTables);
-    return 0;
 }
 
 void finishEffect(const FilterRecord*) {

@@ -78,7 +78,12 @@ int32 attachedWorkBufferSize();
 int32 workBufferSize(const FilterRecord* record);
 // Points the three column-sum arrays into the locked work buffer.
 void attachWorkBuffer(const FilterRecord* record, void* block);
-// Derives radius, window and both tables from the settings and inputRate; always 0.
+// Derives radius, window and both tables from explicit settings (each limited to
+// 0..100) and a sampling rate, for callers that keep their own settings.
+void prepareEffectFor(int32 radiation, int32 amount, int32 mist, Fixed inputRate);
+// prepareEffectFor with the module's working settings (effect_settings.h) and the
+// record's inputRate (1.0 without a record); always 0. It lives with those settings
+// in params/effect_settings.cpp, so that the engine itself reads no module state.
 int32 prepareEffect(const FilterRecord* record);
 // Called after the last strip, before the work buffer is freed: forgets the buffer,
 // so that nothing can reach it once the pass has disposed of it.

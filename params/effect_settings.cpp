@@ -1,5 +1,6 @@
 #include "engine/effect_settings.h"
 
+#include "engine/effect_tables.h"
 #include "params/current_parameters.h"
 
 int32 clampInt(int32 value, int32 low, int32 high) {
@@ -23,3 +24,9 @@ void setSetting(int32 index, int32 value) {
 int32 getShowDialogFlag() { return currentParameters().showDialog; }
 
 void setShowDialogFlag(int32 value) { currentParameters().showDialog = value; }
+
+int32 prepareEffect(const FilterRecord* record) {
+    Fixed rate = record != nullptr ? record->inputRate : kFixedOne;
+    prepareEffectFor(getSetting(kRadiation), getSetting(kAmount), getSetting(kMist), rate);
+    return 0;
+}

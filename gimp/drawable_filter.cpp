@@ -1,0 +1,63 @@
+#include "gimp/drawable_filter.h"
+
+#include "gimp/drawable_pixels.h"
+#include "gimp/region_filter.h"
+
+namespace {
+
+constexpr char kProgressText[] = "Lumiveil";
+
+bool reportStripProgress(void*, int32 rowsDone, int32 rowsTotal) {
+    gimp_progress_update(double(rowsDone) / double(rowsTotal));
+    return true;
+}
+
+}  // namespace
+
+const char* drawableRefusal(gint32 drawable) {
+    if (!gimp_item_is_drawable(drawable)) return "Lumiveil needs a drawable.";
+    if (!gimp_drawable_is_rgb(drawable)) {
+        return "Lumiveil works on RGB layers only; this one is grayscale or indexed.";
+    }
+    return nullptr;
+}
+
+const char* filterDrawable(gint32 drawable, const EffectValues& values) {
+    const char* refusal = drawableRefusal(drawable);
+    if (refusal != nullptr) return refusal;
+
+    RegionJob job;
+    job.values = values;
+    job.layerWidth = gimp_drawable_width(drawable);
+    job.layerHeight = gimp_drawable_height(drawable);
+    if (!gimp_drawable_mask_intersect(drawable, &job.target.left, &job.target.top,
+                                      &job.target.width, &job.target.height)) {
+        return nullptr;  // the selection misses this drawable: nothing to do
+    }
+    DrawablePixels pixels;
+    if (!openDrawablePixels(drawable, true, &pixels)) return "Lumiveil ran out of memory.";
+    job.planes = pixels.planes;
+    job.context = &pixels;
+    job.read = readDrawableArea;
+    job.write = writeDrawableStrip;
+    job.report = reportStripProgress;
+
+    gimp_progress_init(kProgressText);
+    RegionResult result = filterRegion(job);
+    closeDrawablePixels(&pixels);
+
+    switch (result) {
+        case RegionResult::done:
+            gimp_drawable_merge_shadow(drawable, TRUE);
+            gimp_drawable_update(drawable, job.target.left, job.target.top, job.target.width,
+                                 job.target.height);
+            return nullptr;
+        case RegionResult::tooLarge:
+            return "Lumiveil cannot filter an area this large at once; select a smaller part.";
+        case RegionResult::outOfMemory:
+            return "Lumiveil ran out of memory.";
+        case RegionResult::stopped:
+            break;
+    }
+    return "Lumiveil was stopped.";
+}

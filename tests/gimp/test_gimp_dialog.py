@@ -1,0 +1,144 @@
+"""The GIMP plug-in's dialog on a virtual display, driven as a user would.
+
+The module's dialog, in plughost, is set to 50/50/0 and photographed; then GIMP,
+with a fresh private profile (so its dialog starts at the defaults 50/50/0),
+opens the plug-in's dialog interactively. It is photographed beside the module's
+(build/screenshots/ or $LUMIVEIL_SCREENSHOTS), and its OK must give the
+module's bytes.
+
+Needs Xvfb, xdotool and xwd besides what test_gimp_plugin.py needs; exits with 77
+(skipped) without them.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+import unittest
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+from test_gimp_plugin import (BUILD, GIMP, MODULE, PLUGIN, SKIPPED, SOURCE,  # noqa: E402
+                              load_image, make_picture, missing_parts, save_layer)
+from harness import ensure_display  # noqa: E402
+from pngio import describe_difference, read_png, write_png  # noqa: E402
+from xwd_image import read_xwd  # noqa: E402
+
+SCREENSHOTS = os.environ.get("LUMIVEIL_SCREENSHOTS") or os.path.join(BUILD, "screenshots")
+# A fresh profile: the plug-in's dialog starts from the defaults.
+SETTINGS = (50, 50, 0)
+DIALOG_TITLE = "^Lumiveil$"
+WINDOW_TIMEOUT = 120
+GIMP_TIMEOUT = 300
+# Time for the preview to render, and for GTK to take a key before the next one.
+SETTLE_SECONDS = 1.5
+KEY_GAP_SECONDS = 0.5
+
+
+def xdotool(*arguments):
+    return subprocess.run(["xdotool"] + list(arguments), stdout=subprocess.PIPE,
+                          stderr=subprocess.DEVNULL, universal_newlines=True,
+                          timeout=WINDOW_TIMEOUT + 10).stdout.split()
+
+
+def wait_for_window(title):
+    windows = xdotool("search", "--sync", "--onlyvisible", "--name", title)
+    if not windows:
+        raise AssertionError("no window named %s appeared" % title)
+    return windows[0]
+
+
+def press(window, *keys):
+    """Keys sent to the window itself: without a window manager nobody moves the
+    keyboard focus to a dialog that opens on top."""
+    for key in keys:
+        xdotool("key", "--window", window, key)
+        time.sleep(KEY_GAP_SECONDS)
+
+
+class GimpDialogTests(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="lumiveil-gimp-dialog-")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.picture = self.path("picture.png")
+        write_png(self.picture, make_picture(300, 200, 3, 7))
+        self.profile = self.path("profile")
+        os.makedirs(os.path.join(self.profile, "gradients"))
+        subprocess.run([os.path.join(SOURCE, "tools", "install-gimp-plugin.sh"), "--plugin",
+                        PLUGIN, "--into", os.path.join(self.profile, "plug-ins")],
+                       check=True, stdout=subprocess.DEVNULL)
+        os.makedirs(SCREENSHOTS, exist_ok=True)
+        ensure_display()
+
+    def path(self, name):
+        return os.path.join(self.folder, name)
+
+    def run_module(self):
+        out = self.path("module.png")
+        steps = ("type 201 %d; type 202 %d; type 203 %d; " % SETTINGS +
+                 "wait 300; shot %s; click 1" % os.path.join(SCREENSHOTS, "module-dialog.png"))
+        run = subprocess.run([os.path.join(SOURCE, "tools", "plughost"), "--arch", "win64", "run",
+                              MODULE, "--in", self.picture, "--out", out, "--do", steps],
+                             stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                             universal_newlines=True, timeout=GIMP_TIMEOUT)
+        self.assertEqual(run.returncode, 0, run.stdout)
+        return read_png(out)
+
+    def private_environment(self):
+        """GIMP's profile and GTK's list of recent files in the test's own folder."""
+        environment = dict(os.environ, GIMP2_DIRECTORY=self.profile)
+        for variable in ("XDG_DATA_HOME", "XDG_CONFIG_HOME", "XDG_CACHE_HOME"):
+            environment[variable] = self.path(variable.lower())
+        return environment
+
+    def start_gimp(self, out):
+        script = ("(let* (%s (layer (car (gimp-image-get-active-layer image))))"
+                  " (plug-in-lumiveil RUN-INTERACTIVE image layer 0 0 0) %s)" % (
+                      load_image(self.picture), save_layer(out)))
+        log = open(self.path("gimp.log"), "w")
+        self.addCleanup(log.close)
+        return subprocess.Popen([GIMP, "--no-interface", "--no-data", "--no-fonts", "--batch", script,
+                                 "--batch", "(gimp-quit 0)"],
+                                env=self.private_environment(),
+                                stdout=log, stderr=subprocess.STDOUT)
+
+    def shoot(self, window, name):
+        dump = self.path(name + ".xwd")
+        subprocess.run(["xwd", "-id", window, "-out", dump], check=True)
+        shot = read_xwd(dump)
+        write_png(os.path.join(SCREENSHOTS, name + ".png"), shot)
+        return shot
+
+    def test_dialog_shows_and_ok_gives_the_modules_bytes(self):
+        module_result = self.run_module()
+
+        out = self.path("gimp.png")
+        gimp = self.start_gimp(out)
+        try:
+            dialog = wait_for_window(DIALOG_TITLE)
+            time.sleep(SETTLE_SECONDS)
+            shot = self.shoot(dialog, "gimp-dialog")
+            self.assertGreater(len(set(shot.data)), 16, "the dialog shows nothing")
+            press(dialog, "alt+o")
+            gimp.wait(timeout=GIMP_TIMEOUT)
+        finally:
+            if gimp.poll() is None:
+                gimp.kill()
+                gimp.wait()
+        with open(self.path("gimp.log")) as log:
+            gimp_log = log.read()
+        self.assertTrue(os.path.exists(out), gimp_log)
+        ours = read_png(out)
+        self.assertEqual(ours, module_result,
+                         describe_difference(ours, module_result) + "\n" + gimp_log)
+
+
+if __name__ == "__main__":
+    missing = missing_parts() + [tool for tool in ("Xvfb", "xdotool", "xwd") if not shutil.which(tool)]
+    if missing:
+        print("skipped: no " + ", no ".join(missing))
+        sys.exit(SKIPPED)
+    unittest.main()
