@@ -14,7 +14,8 @@ fi
 
 for p in cmake make g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686 \
          binutils-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth libstb-dev \
-         libgtest-dev googletest libbenchmark-dev python3 clang gimp libgimp2.0-dev; do
+         libgtest-dev googletest libbenchmark-dev python3 clang gimp libgimp2.0-dev \
+         xdotool x11-apps; do
   want "$p"
 done
 
