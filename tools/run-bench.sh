@@ -43,7 +43,7 @@ echo "run-bench: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 export WINEPREFIX="${WINEPREFIX:-$build_dir/wine}" WINEDEBUG=-all
 sources=("$source_dir/bench/engine_speed_windows.cpp" "$source_dir/bench/bench_images.cpp"
          "$source_dir/bench/bench_pass.cpp" "$source_dir"/engine/*.cpp
-         "$source_dir/params/current_parameters.cpp")
+         "$source_dir/params/current_parameters.cpp" "$source_dir/params/effect_settings.cpp")
 for target in i686 x86_64; do
   compiler="$target-w64-mingw32-g++"
   exe="$build_dir/engine_speed_$target.exe"
