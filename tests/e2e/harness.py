@@ -268,13 +268,14 @@ def with_input_checks(args):
     return [args[0], "--verify-input"] + args[1:]
 
 
-def run_plughost(args, env=None, timeout=180, trace_path=None, arch=None, probe=None):
+def run_plughost(args, env=None, timeout=180, trace_path=None, arch=None, probe=None,
+                 verify_input=True):
     """Runs tools/plughost (arch from LUMIVEIL_ARCH) with `args`. With
     `trace_path`, --trace is added and the trace parsed into RunResult.trace.
-    `probe` sets the probe module's PROBE variable. Never raises on a non-zero
-    exit status."""
+    `probe` sets the probe module's PROBE variable; verify_input=False leaves the
+    host on its fast path. Never raises on a non-zero exit status."""
     ensure_display()
-    arguments = with_input_checks(args)
+    arguments = with_input_checks(args) if verify_input else list(args)
     if trace_path is not None and "--trace" not in arguments:
         arguments += ["--trace", trace_path]
     command = [TOOL, "--arch", arch or ARCH] + arguments

@@ -127,7 +127,9 @@ class HostTests(HostTestCase):
         run = self.run_host(["run", module], trace=False)
         self.assertEqual(run.returncode, EXIT_HOST_ERROR, run.report())
         own_key = "8664" if harness.ARCH == "win64" else "wx86"
-        self.assertIn("has no '%s' entry point" % own_key, run.stdout)
+        message = "has no '%s' entry point" % own_key
+        self.assertEqual(run.stderr.count(message), 1, run.report())
+        self.assertNotIn(message, run.stdout, "an error is said once, on standard error")
 
     def test_pipl_raw_and_strings(self):
         raw = self.path("pipl.bin")
