@@ -359,7 +359,7 @@ class DialogScriptTest(HostTestCase):
             with self.subTest(steps=steps):
                 run = self.run_probe(steps)
                 self.assertNotEqual(run.status, EXIT_OK, run.describe())
-                self.assertIn(message, run.output, run.describe())
+                self.assertIn(message, run.result.stderr, run.describe())
                 self.assertNotIn("result", run.report, "no dialog step may run")
 
     # -- common file dialogs ---------------------------------------------------
