@@ -13,6 +13,10 @@ add_custom_command(
   COMMENT "Generating the module's artwork")
 add_custom_target(lumiveil_artwork DEPENDS ${LUMIVEIL_ART_DIR}/about.bmp ${LUMIVEIL_ART_DIR}/band.bmp)
 
+# The version record's numbers, from the VERSION file (cmake/version.cmake).
+set(LUMIVEIL_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
+configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${LUMIVEIL_GENERATED_DIR}/lumiveil_version.h @ONLY)
+
 if(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(LUMIVEIL_RC_DEFINES -DLUMIVEIL_WIN64=1)
 else()
@@ -32,5 +36,6 @@ target_link_libraries(LumiveilFilter PRIVATE lumiveil_portable user32 gdi32 comd
 # The C and C++ runtimes are linked in, so the module imports system DLLs only.
 target_link_options(LumiveilFilter PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--enable-stdcall-fixup)
 set_source_files_properties(resources/lumiveil.rc PROPERTIES
-  OBJECT_DEPENDS "${LUMIVEIL_ART_DIR}/about.bmp;${LUMIVEIL_ART_DIR}/band.bmp")
-set(CMAKE_RC_FLAGS "${CMAKE_RC_FLAGS} ${LUMIVEIL_RC_DEFINES} -I${LUMIVEIL_ART_DIR} -I${CMAKE_SOURCE_DIR}")
+  OBJECT_DEPENDS "${LUMIVEIL_ART_DIR}/about.bmp;${LUMIVEIL_ART_DIR}/band.bmp;${LUMIVEIL_GENERATED_DIR}/lumiveil_version.h")
+set(CMAKE_RC_FLAGS
+    "${CMAKE_RC_FLAGS} ${LUMIVEIL_RC_DEFINES} -I${LUMIVEIL_ART_DIR} -I${LUMIVEIL_GENERATED_DIR} -I${CMAKE_SOURCE_DIR}")

@@ -3,7 +3,7 @@
 
 Reads the built module's bytes directly (no Wine): the property list, the
 string table, both dialog templates, both pictures, the version record, the
-export table and the imported DLLs.
+export table and the imported DLLs; the version is the VERSION file's.
 
     LUMIVEIL_ARCH=win32|win64 LUMIVEIL_BUILD=<folder holding win32/ and win64/> \
         python3 tests/e2e/test_resources.py
@@ -147,14 +147,23 @@ VERSION_ID = 1
 VS_FFI_SIGNATURE = 0xFEEF04BD
 VFT_DLL = 2
 VOS_NT_WINDOWS32 = 0x40004
-VERSION_NUMBERS = (1, 0, 0, 0)
 VERSION_STRING_BLOCK = "040904B0"  # US English, Unicode
 VERSION_TRANSLATION = (0x0409, 1200)
+
+
+def source_version_numbers():
+    """The VERSION file's major.minor.patch, as Windows' four numbers."""
+    with open(os.path.join(SOURCE_ROOT, "VERSION"), encoding="ascii") as f:
+        return tuple(int(number) for number in f.readline().strip().split(".")) + (0,)
+
+
+VERSION_NUMBERS = source_version_numbers()
+VERSION_TEXT = ".".join(str(number) for number in VERSION_NUMBERS)
 EXPECTED_VERSION_STRINGS = {
     "CompanyName": "Quiet Harbor Studio",
     "ProductName": "Lumiveil",
-    "FileVersion": "1.0.0.0",
-    "ProductVersion": "1.0.0.0",
+    "FileVersion": VERSION_TEXT,
+    "ProductVersion": VERSION_TEXT,
     "OriginalFilename": MODULE_NAME,
     "InternalName": "LumiveilFilter",
 }
@@ -415,7 +424,7 @@ class VersionInfoTests(unittest.TestCase):
     def setUp(self):
         self.root, _ = pe.decode_version_node(resource(pe.RT_VERSION, VERSION_ID))
 
-    def test_fixed_part_names_a_1_0_0_0_dll(self):
+    def test_fixed_part_names_a_dll_of_the_source_version(self):
         self.assertEqual(self.root.key, "VS_VERSION_INFO")
         fixed = pe.decode_fixed_file_info(self.root.value)
         self.assertEqual(fixed.signature, VS_FFI_SIGNATURE)
