@@ -3,7 +3,9 @@
 
 Reads the built module's bytes directly (no Wine): the property list, the
 string table, both dialog templates, both pictures, the version record, the
-export table and the imported DLLs; the version is the VERSION file's.
+export table and the imported DLLs, and what makes it the file that is shipped:
+stripped, a Windows GUI DLL, free of time stamps and build paths, and of the
+version the VERSION file gives.
 
     LUMIVEIL_ARCH=win32|win64 LUMIVEIL_BUILD=<folder holding win32/ and win64/> \
         python3 tests/e2e/test_resources.py
@@ -168,6 +170,9 @@ EXPECTED_VERSION_STRINGS = {
     "InternalName": "LumiveilFilter",
 }
 
+IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
+DEBUG_SECTION_PREFIX = ".debug"
+
 EXPORTED_NAME = "ENTRYPOINT"
 # DLLs every Windows installation carries; a runtime DLL of the compiler
 # (libgcc, libstdc++, libwinpthread) would have to be shipped with the module.
@@ -230,6 +235,32 @@ class ModuleFileTests(unittest.TestCase):
         foreign = [dll for dll in dlls if dll.lower() not in SYSTEM_DLLS
                    and not dll.lower().startswith(SYSTEM_DLL_PREFIXES)]
         self.assertEqual(foreign, [], "the module needs DLLs that Windows does not carry")
+
+    def test_module_is_stripped(self):
+        debug_sections = [section.name for section in module.sections
+                          if section.name.startswith(DEBUG_SECTION_PREFIX)]
+        self.assertEqual(debug_sections, [],
+                         "debug information belongs in the .debug file beside the module")
+        self.assertEqual(module.symbol_count, 0, "the module carries a symbol table")
+
+    def test_module_is_a_windows_gui_dll(self):
+        self.assertEqual(module.subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI)
+
+    def test_no_time_stamp_in_the_headers(self):
+        stamps = {
+            "file header": module.time_stamp,
+            "export directory": pe.directory_time_stamp(module, pe.DIRECTORY_EXPORT),
+            "resource directory": pe.directory_time_stamp(module, pe.DIRECTORY_RESOURCE),
+        }
+        for where, stamp in stamps.items():
+            with self.subTest(where=where):
+                self.assertEqual(stamp, 0)
+
+    def test_module_holds_no_path_of_its_source_or_build(self):
+        for folder in {os.path.realpath(SOURCE_ROOT), os.path.realpath(BUILD_ROOT)}:
+            for encoding in ("utf-8", "utf-16-le"):
+                with self.subTest(folder=folder, encoding=encoding):
+                    self.assertNotIn(folder.encode(encoding), module.data)
 
     def test_every_resource_is_us_english(self):
         self.assertTrue(resources)
