@@ -1,21 +1,25 @@
 #!/usr/bin/env bash
 # Builds both modules and reference hosts (build/win32, build/win64) and, unless
 # --modules-only is given, the native unit tests under the sanitizers (build/native).
+# --filter-only builds the two filter modules alone, as tools/package.sh ships them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
+targets=()
+[ "${1:-}" = --filter-only ] && targets=(--target LumiveilFilter)
 
 build() {
   local dir=$1
   shift
   cmake -S "$root" -B "$root/build/$dir" "$@" >"$root/build/$dir.configure.log" 2>&1 ||
     { cat "$root/build/$dir.configure.log"; exit 1; }
-  cmake --build "$root/build/$dir" -j"$jobs"
+  cmake --build "$root/build/$dir" -j"$jobs" "${targets[@]}"
 }
 
 mkdir -p "$root/build"
 build win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake"
 build win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake"
-if [ "${1:-}" != "--modules-only" ]; then
-  build native -DCMAKE_BUILD_TYPE=Debug -DLUMIVEIL_SANITIZE=ON -DLUMIVEIL_BUILD_ROOT="$root/build"
-fi
+case "${1:-}" in
+  --modules-only | --filter-only) ;;
+  *) build native -DCMAKE_BUILD_TYPE=Debug -DLUMIVEIL_SANITIZE=ON -DLUMIVEIL_BUILD_ROOT="$root/build" ;;
+esac

@@ -1,6 +1,7 @@
 """Reads a Windows module the way a host sees it before loading it.
 
 A small, pure-Python reader for 32-bit (PE32) and 64-bit (PE32+) modules: the
+file header (time stamp, subsystem, symbol table, section names), the
 resource directory as (type, name, language) -> bytes, the export and import
 tables, and decoders for the resource formats the module carries (string
 table blocks, classic dialog templates, version records, bitmap headers).
@@ -40,6 +41,10 @@ PE_SIGNATURE = b"PE\0\0"
 DOS_HEADER_PE_OFFSET = 0x3C
 COFF_HEADER_SIZE = 20
 SECTION_HEADER_SIZE = 40
+SECTION_NAME_SIZE = 8
+SYMBOL_RECORD_SIZE = 18
+# Offset of Subsystem in the optional header, the same in PE32 and PE32+.
+SUBSYSTEM_OFFSET = 68
 STRINGS_PER_BLOCK = 16
 
 # Predefined window classes named by atom in dialog templates.
@@ -64,6 +69,7 @@ class PeFormatError(ValueError):
 
 @dataclass
 class Section:
+    name: str
     virtual_address: int
     virtual_size: int
     raw_offset: int
@@ -77,6 +83,9 @@ class PeImage:
     is_64bit: bool
     sections: list
     directories: list  # (rva, size) per data directory slot
+    time_stamp: int  # seconds since 1970, as the file header holds it
+    subsystem: int
+    symbol_count: int  # records in the COFF symbol table; 0 when stripped
 
     def offset_of(self, rva):
         """File offset of a relative virtual address."""
@@ -122,9 +131,10 @@ def parse_pe(data):
     if data[pe_offset:pe_offset + 4] != PE_SIGNATURE:
         raise PeFormatError("no PE signature")
     coff = pe_offset + 4
-    machine, section_count = struct.unpack_from("<HH", data, coff)
-    optional_size = struct.unpack_from("<H", data, coff + 16)[0]
+    (machine, section_count, time_stamp, symbol_table, symbol_count,
+     optional_size) = struct.unpack_from("<HHIIIH", data, coff)
     optional = coff + COFF_HEADER_SIZE
+    subsystem = struct.unpack_from("<H", data, optional + SUBSYSTEM_OFFSET)[0]
     magic = struct.unpack_from("<H", data, optional)[0]
     if magic == PE32_MAGIC:
         is_64bit, count_offset = False, 92
@@ -141,10 +151,24 @@ def parse_pe(data):
     table = optional + optional_size
     for i in range(section_count):
         header = table + SECTION_HEADER_SIZE * i
+        name = _section_name(data, data[header:header + SECTION_NAME_SIZE],
+                             symbol_table + SYMBOL_RECORD_SIZE * symbol_count)
         virtual_size, virtual_address, raw_size, raw_offset = struct.unpack_from(
-            "<IIII", data, header + 8)
-        sections.append(Section(virtual_address, virtual_size, raw_offset, raw_size))
-    return PeImage(data, machine, is_64bit, sections, directories)
+            "<IIII", data, header + SECTION_NAME_SIZE)
+        sections.append(Section(name, virtual_address, virtual_size, raw_offset, raw_size))
+    return PeImage(data, machine, is_64bit, sections, directories, time_stamp, subsystem,
+                   symbol_count)
+
+
+def _section_name(data, field, string_table):
+    """A section's name: up to 8 bytes in its header, or "/offset" into the string
+    table that follows the symbol table, where the GNU linker keeps longer names
+    such as .debug_info."""
+    name = field.rstrip(b"\0").decode("ascii")
+    if name.startswith("/") and name[1:].isdigit():
+        start = string_table + int(name[1:])
+        name = data[start:data.index(b"\0", start)].decode("ascii")
+    return name
 
 
 # ---------------------------------------------------------------------------
@@ -197,6 +221,15 @@ def _directory_entries(image, root_rva, offset):
 
 # ---------------------------------------------------------------------------
 # Export and import tables
+
+
+def directory_time_stamp(image, slot):
+    """TimeDateStamp of the export or resource directory (at the same place in
+    both), or None when the module has no such directory."""
+    rva, size = image.directory(slot)
+    if rva == 0 or size == 0:
+        return None
+    return image.u32(rva + 4)
 
 
 def read_exports(image):

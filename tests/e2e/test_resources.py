@@ -3,7 +3,9 @@
 
 Reads the built module's bytes directly (no Wine): the property list, the
 string table, both dialog templates, both pictures, the version record, the
-export table and the imported DLLs.
+export table and the imported DLLs, and what makes it the file that is shipped:
+stripped, a Windows GUI DLL, free of time stamps and build paths, and of the
+version the VERSION file gives.
 
     LUMIVEIL_ARCH=win32|win64 LUMIVEIL_BUILD=<folder holding win32/ and win64/> \
         python3 tests/e2e/test_resources.py
@@ -147,17 +149,29 @@ VERSION_ID = 1
 VS_FFI_SIGNATURE = 0xFEEF04BD
 VFT_DLL = 2
 VOS_NT_WINDOWS32 = 0x40004
-VERSION_NUMBERS = (1, 0, 0, 0)
 VERSION_STRING_BLOCK = "040904B0"  # US English, Unicode
 VERSION_TRANSLATION = (0x0409, 1200)
+
+
+def source_version_numbers():
+    """The VERSION file's major.minor.patch, as Windows' four numbers."""
+    with open(os.path.join(SOURCE_ROOT, "VERSION"), encoding="ascii") as f:
+        return tuple(int(number) for number in f.readline().strip().split(".")) + (0,)
+
+
+VERSION_NUMBERS = source_version_numbers()
+VERSION_TEXT = ".".join(str(number) for number in VERSION_NUMBERS)
 EXPECTED_VERSION_STRINGS = {
     "CompanyName": "Quiet Harbor Studio",
     "ProductName": "Lumiveil",
-    "FileVersion": "1.0.0.0",
-    "ProductVersion": "1.0.0.0",
+    "FileVersion": VERSION_TEXT,
+    "ProductVersion": VERSION_TEXT,
     "OriginalFilename": MODULE_NAME,
     "InternalName": "LumiveilFilter",
 }
+
+IMAGE_SUBSYSTEM_WINDOWS_GUI = 2
+DEBUG_SECTION_PREFIX = ".debug"
 
 EXPORTED_NAME = "ENTRYPOINT"
 # DLLs every Windows installation carries; a runtime DLL of the compiler
@@ -221,6 +235,32 @@ class ModuleFileTests(unittest.TestCase):
         foreign = [dll for dll in dlls if dll.lower() not in SYSTEM_DLLS
                    and not dll.lower().startswith(SYSTEM_DLL_PREFIXES)]
         self.assertEqual(foreign, [], "the module needs DLLs that Windows does not carry")
+
+    def test_module_is_stripped(self):
+        debug_sections = [section.name for section in module.sections
+                          if section.name.startswith(DEBUG_SECTION_PREFIX)]
+        self.assertEqual(debug_sections, [],
+                         "debug information belongs in the .debug file beside the module")
+        self.assertEqual(module.symbol_count, 0, "the module carries a symbol table")
+
+    def test_module_is_a_windows_gui_dll(self):
+        self.assertEqual(module.subsystem, IMAGE_SUBSYSTEM_WINDOWS_GUI)
+
+    def test_no_time_stamp_in_the_headers(self):
+        stamps = {
+            "file header": module.time_stamp,
+            "export directory": pe.directory_time_stamp(module, pe.DIRECTORY_EXPORT),
+            "resource directory": pe.directory_time_stamp(module, pe.DIRECTORY_RESOURCE),
+        }
+        for where, stamp in stamps.items():
+            with self.subTest(where=where):
+                self.assertEqual(stamp, 0)
+
+    def test_module_holds_no_path_of_its_source_or_build(self):
+        for folder in {os.path.realpath(SOURCE_ROOT), os.path.realpath(BUILD_ROOT)}:
+            for encoding in ("utf-8", "utf-16-le"):
+                with self.subTest(folder=folder, encoding=encoding):
+                    self.assertNotIn(folder.encode(encoding), module.data)
 
     def test_every_resource_is_us_english(self):
         self.assertTrue(resources)
@@ -415,7 +455,7 @@ class VersionInfoTests(unittest.TestCase):
     def setUp(self):
         self.root, _ = pe.decode_version_node(resource(pe.RT_VERSION, VERSION_ID))
 
-    def test_fixed_part_names_a_1_0_0_0_dll(self):
+    def test_fixed_part_names_a_dll_of_the_source_version(self):
         self.assertEqual(self.root.key, "VS_VERSION_INFO")
         fixed = pe.decode_fixed_file_info(self.root.value)
         self.assertEqual(fixed.signature, VS_FFI_SIGNATURE)

@@ -1,0 +1,91 @@
+#!/usr/bin/env python3
+"""Writes the release archive from the two built modules.
+
+    python3 tools/make_package.py SOURCE_DIR BUILD_DIR DIST_DIR
+
+DIST_DIR/Lumiveil-<version>.zip holds win32/ and win64/LumiveilFilter.8bf as
+built, README.txt (release/guide.txt), LICENSE.txt and SHA256SUMS, the sums of
+those four; DIST_DIR/SHA256SUMS beside it holds the archive's sum. The version
+is the VERSION file's.
+
+Deterministic: the entries are in name order and carry one fixed date and the
+same permissions, so the same modules and texts always give the same bytes.
+"""
+
+import hashlib
+import os
+import sys
+import zipfile
+
+PRODUCT = "Lumiveil"
+MODULE_NAME = "LumiveilFilter.8bf"
+WIDTHS = ("win32", "win64")
+SUMS_NAME = "SHA256SUMS"
+VERSION_MARK = "@VERSION@"
+# The earliest date a zip entry can carry; no clock is read.
+ENTRY_DATE = (1980, 1, 1, 0, 0, 0)
+ENTRY_PERMISSIONS = 0o100644  # a plain file, rw-r--r--
+ZIP_FILE_ATTRIBUTE_SHIFT = 16  # Unix permissions sit in the attributes' high half
+DEFLATE_LEVEL = 9
+
+
+def read_version(source_dir):
+    with open(os.path.join(source_dir, "VERSION"), encoding="ascii") as f:
+        return f.readline().strip()
+
+
+def windows_text(text):
+    """Text as Notepad and every Windows editor shows it: CRLF line ends."""
+    return text.replace("\r\n", "\n").replace("\n", "\r\n").encode("ascii")
+
+
+def read_text(path):
+    with open(path, encoding="ascii") as f:
+        return f.read()
+
+
+def sums_file(entries):
+    """sha256sum's format: the hex sum, two spaces, the name; one line per entry."""
+    lines = [f"{hashlib.sha256(entries[name]).hexdigest()}  {name}\n" for name in sorted(entries)]
+    return "".join(lines).encode("ascii")
+
+
+def archive_entries(source_dir, build_dir, version):
+    entries = {}
+    for width in WIDTHS:
+        with open(os.path.join(build_dir, width, MODULE_NAME), "rb") as f:
+            entries[f"{width}/{MODULE_NAME}"] = f.read()
+    guide = read_text(os.path.join(source_dir, "release", "guide.txt"))
+    entries["README.txt"] = windows_text(guide.replace(VERSION_MARK, version))
+    entries["LICENSE.txt"] = windows_text(read_text(os.path.join(source_dir, "LICENSE")))
+    entries[SUMS_NAME] = sums_file(entries)
+    return entries
+
+
+def write_zip(path, entries):
+    with zipfile.ZipFile(path, "w") as archive:
+        for name in sorted(entries):
+            info = zipfile.ZipInfo(name, date_time=ENTRY_DATE)
+            info.external_attr = ENTRY_PERMISSIONS << ZIP_FILE_ATTRIBUTE_SHIFT
+            info.compress_type = zipfile.ZIP_DEFLATED
+            archive.writestr(info, entries[name], compresslevel=DEFLATE_LEVEL)
+
+
+def main(arguments):
+    if len(arguments) != 3:
+        sys.exit(__doc__.strip())
+    source_dir, build_dir, dist_dir = arguments
+    version = read_version(source_dir)
+    archive_name = f"{PRODUCT}-{version}.zip"
+    archive_path = os.path.join(dist_dir, archive_name)
+    os.makedirs(dist_dir, exist_ok=True)
+    write_zip(archive_path, archive_entries(source_dir, build_dir, version))
+    with open(archive_path, "rb") as f:
+        beside = sums_file({archive_name: f.read()})
+    with open(os.path.join(dist_dir, SUMS_NAME), "wb") as f:
+        f.write(beside)
+    print(archive_path)
+
+
+if __name__ == "__main__":
+    main(sys.argv[1:])

@@ -1,0 +1,70 @@
+#!/usr/bin/env bash
+# Makes the release archive: builds the two filter modules (or brings their builds
+# up to date), checks the shipped bytes as a host and Windows read them, and writes
+# build/dist/Lumiveil-<version>.zip with SHA256SUMS beside it.
+#
+#   tools/package.sh                       the archive of this working tree
+#   tools/package.sh --check-reproducible  builds and packages the current commit
+#                                          twice, in two fresh folders, and compares
+#                                          the modules and archives byte for byte
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+
+package() {
+  local dist="$root/build/dist" arch log archive
+  "$root/tools/build.sh" --filter-only
+  for arch in win32 win64; do
+    log="$root/build/$arch.package-checks.log"
+    LUMIVEIL_ARCH=$arch LUMIVEIL_BUILD="$root/build" LUMIVEIL_SOURCE="$root" \
+      python3 "$root/tests/e2e/test_resources.py" >"$log" 2>&1 ||
+      { cat "$log"; echo "package: the $arch module fails its checks; nothing packaged" >&2; exit 1; }
+  done
+  rm -rf "$dist"
+  archive=$(python3 "$root/tools/make_package.py" "$root" "$root/build" "$dist")
+  echo "package: wrote $archive ($(stat -c %s "$archive") bytes) and $dist/SHA256SUMS"
+  echo "package: sha256 $(cat "$dist/SHA256SUMS")"
+}
+
+check_reproducible() {
+  local commit copy file differing=()
+  commit=$(git -C "$root" rev-parse HEAD)
+  if [ -n "$(git -C "$root" status --porcelain --untracked-files=no)" ]; then
+    echo "package: the check builds commit ${commit:0:12}; changes not committed are left out"
+  fi
+  # Global, for the trap that removes it once the script ends.
+  work=$(mktemp -d "${TMPDIR:-/tmp}/lumiveil-reproducible.XXXXXX")
+  trap 'rm -rf "$work"' EXIT
+  # Folders of different names and depths, so that a build path kept in a file shows.
+  local copies=("$work/one/lumiveil" "$work/another/deeper/folder/lumiveil")
+  for copy in "${copies[@]}"; do
+    mkdir -p "$copy"
+    git -C "$root" archive "$commit" | tar -x -C "$copy"
+    echo "package: building commit ${commit:0:12} in $copy"
+    "$copy/tools/package.sh" >"$copy.log" 2>&1 ||
+      { tail -n 40 "$copy.log"; echo "package: the build in $copy failed" >&2; exit 1; }
+  done
+  # What two builds of one commit must give alike, relative to their build folders.
+  local version files
+  version=$(head -n 1 "${copies[0]}/VERSION")
+  files=(win32/LumiveilFilter.8bf win64/LumiveilFilter.8bf win32/LumiveilFilter.8bf.debug
+    win64/LumiveilFilter.8bf.debug "dist/Lumiveil-$version.zip" dist/SHA256SUMS)
+  for file in "${files[@]}"; do
+    cmp -s "${copies[0]}/build/$file" "${copies[1]}/build/$file" || differing+=("$file")
+  done
+  if [ ${#differing[@]} -gt 0 ]; then
+    echo "package: NOT reproducible: the two builds differ in ${differing[*]}" >&2
+    exit 1
+  fi
+  echo "package: reproducible: two builds of commit ${commit:0:12} in two folders gave" \
+    "byte-identical ${files[*]} (in ${SECONDS} s)"
+  echo "package: sha256 $(cat "${copies[0]}/build/dist/SHA256SUMS")"
+}
+
+case "${1:-}" in
+  "") package ;;
+  --check-reproducible) check_reproducible ;;
+  *)
+    sed -n '2,9s/^# \{0,1\}//p' "$0" >&2
+    exit 2
+    ;;
+esac
