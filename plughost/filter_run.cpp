@@ -202,7 +202,7 @@ bool loadSourceImage(const HostOptions& o, const std::string& input, HostImage* 
                      std::string* error) {
     int32 width = 0, height = 0;
     if (parsePatternText(input, &width, &height)) {
-        *image = makeTestPattern(width, height, o.planes);
+        drawTestPattern(width, height, o.planes, image);
         return true;
     }
     if (input.compare(0, 8, "pattern:") == 0) {

@@ -33,9 +33,17 @@ bool parsePatternText(const std::string& text, int32* width, int32* height) {
 
 HostImage makeTestPattern(int32 width, int32 height, int32 planes) {
     HostImage image;
+    drawTestPattern(width, height, planes, &image);
+    return image;
+}
+
+void drawTestPattern(int32 width, int32 height, int32 planes, HostImage* picture) {
+    HostImage& image = *picture;
     image.width = width;
     image.height = height;
     image.planes = planes;
+    // assign keeps the vector's memory when it is large enough: fresh memory costs
+    // more than drawing the pattern.
     image.pixels.assign(size_t(width) * size_t(height) * size_t(planes), 0);
     const int32 barLeft = width / 4;
     const int32 barRight = barLeft + (width / kBarWidthDivisor > 0 ? width / kBarWidthDivisor : 1);
@@ -57,7 +65,6 @@ HostImage makeTestPattern(int32 width, int32 height, int32 planes) {
         }
     }
     if (planes > kAlphaPlane) fillAlphaPattern(&image);
-    return image;
 }
 
 uint8 alphaPatternValue(int32 row, int32 column) {

@@ -35,6 +35,8 @@ bool parsePatternText(const std::string& text, int32* width, int32* height);
 // The test picture: smooth gradients, a white bar and a checkerboard (hard
 // edges) and a dark quarter at the bottom left. Same bytes on every run.
 HostImage makeTestPattern(int32 width, int32 height, int32 planes);
+// The same pattern drawn into `image`, reusing its memory.
+void drawTestPattern(int32 width, int32 height, int32 planes, HostImage* image);
 
 // The host's transparency plane where the input has none: (5 * column + 3 * row) mod 256.
 uint8 alphaPatternValue(int32 row, int32 column);
