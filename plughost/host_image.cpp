@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <vector>
 
 namespace {
 
@@ -47,9 +48,18 @@ void drawTestPattern(int32 width, int32 height, int32 planes, HostImage* picture
     image.pixels.assign(size_t(width) * size_t(height) * size_t(planes), 0);
     const int32 barLeft = width / 4;
     const int32 barRight = barLeft + (width / kBarWidthDivisor > 0 ? width / kBarWidthDivisor : 1);
+    // The ramps by column and by diagonal, worked out once: a division per pixel
+    // and plane would cost more than the rest of the drawing.
+    std::vector<uint8> columnRamp(static_cast<size_t>(width));
+    std::vector<uint8> diagonalRamp(static_cast<size_t>(width) + static_cast<size_t>(height));
+    for (int32 x = 0; x < width; ++x) columnRamp[size_t(x)] = ramp(x, width);
+    for (int32 d = 0; d < width + height - 1; ++d)
+        diagonalRamp[size_t(d)] = ramp(d, width + height - 1);
     for (int32 y = 0; y < height; ++y) {
-        for (int32 x = 0; x < width; ++x) {
-            uint8 rgb[3] = {ramp(x, width), ramp(y, height), ramp(x + y, width + height - 1)};
+        const uint8 rowRamp = ramp(y, height);
+        uint8* pixel = &image.pixels[pixelOffset(image, y, 0)];
+        for (int32 x = 0; x < width; ++x, pixel += planes) {
+            uint8 rgb[3] = {columnRamp[size_t(x)], rowRamp, diagonalRamp[size_t(x + y)]};
             const bool topRight = x >= width / 2 && y < height / 2;
             const bool bottomLeft = x < width / 2 && y >= height / 2;
             if (topRight) {
@@ -60,7 +70,6 @@ void drawTestPattern(int32 width, int32 height, int32 planes, HostImage* picture
             if (bottomLeft) {
                 for (uint8& c : rgb) c = uint8(c >> kDarkShift);
             }
-            uint8* pixel = &image.pixels[pixelOffset(image, y, x)];
             for (int32 p = 0; p < kColourPlanes && p < planes; ++p) pixel[p] = rgb[p];
         }
     }
