@@ -37,6 +37,7 @@ install_emulator() {
   local codename mirror
   codename=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
   if [ "$codename" = bookworm ]; then
+    apt-get update -qq  # the package lists name the release's mirror
     mirror=$(apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null |
              awk -v release="$codename" '$2 == release { print $1; exit }')
     if [ -n "$mirror" ]; then
