@@ -357,9 +357,10 @@ int16 deliverBuffers(FilterRecord* record, DeliveryState* state, const HostDocum
             settleSampledRect("inRect", &in, record->inputPadding, inBounds, policy,
                               &report->inRectChanged, &reason);
     }
+    const int16 outLo = policy.zeroOutPlanes ? int16(0) : record->outLoPlane;
+    const int16 outHi = policy.zeroOutPlanes ? int16(source.planes - 1) : record->outHiPlane;
     if (ok && !rectIsEmpty(out)) {
-        ok = planesAreValid("output", record->outLoPlane, record->outHiPlane, source.planes,
-                            &reason);
+        ok = planesAreValid("output", outLo, outHi, source.planes, &reason);
         if (ok && !rectInside(out, outBounds)) {
             reason =
                 "outRect " + rectText(out) + " lies outside " + outBoundsName + rectText(outBounds);
@@ -378,7 +379,7 @@ int16 deliverBuffers(FilterRecord* record, DeliveryState* state, const HostDocum
 
     const bool allocated =
         allocateBuffer(&state->in, in, record->inLoPlane, record->inHiPlane, report->inRate) &&
-        allocateBuffer(&state->out, out, record->outLoPlane, record->outHiPlane,
+        allocateBuffer(&state->out, out, outLo, outHi,
                        sampledOutput ? report->inRate : kFixedOne) &&
         allocateBuffer(&state->mask, wantMask ? mask : Rect{0, 0, 0, 0}, 0, 0, report->maskRate);
     if (!allocated) {
@@ -416,5 +417,6 @@ int16 deliverBuffers(FilterRecord* record, DeliveryState* state, const HostDocum
     report->deliveredIn = in;
     report->deliveredMask = state->mask.rect;
     setRecordPointers(record, *state);
+    if (policy.zeroOutPlanes) record->outLoPlane = record->outHiPlane = 0;
     return noErr;
 }

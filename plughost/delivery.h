@@ -37,6 +37,9 @@ struct DeliveryPolicy {
     bool verifyInput = false;
     char samplingSupport = 1;     // 0 none, 1 whole factors, 2 any factor
     OutRectRule outRect = OutRectRule::FollowRate;
+    // As a host that ignores the output plane fields: output always holds every
+    // plane of the image, and outLoPlane/outHiPlane read 0 after each delivery.
+    bool zeroOutPlanes = false;
 };
 
 // The document the buffers come from and go to.

@@ -34,6 +34,11 @@ namespace {
 constexpr int32 kContinueAllowancePerPixelLine = 4;  // Continue calls per row plus column
 constexpr int32 kContinueAllowanceBase = 256;
 constexpr int16 errReportString = -30904;
+#ifdef _WIN64
+constexpr int32 kHostWidthBits = 64;
+#else
+constexpr int32 kHostWidthBits = 32;
+#endif
 
 struct RunContext {
     const HostOptions* options = nullptr;
@@ -77,6 +82,9 @@ int16 filterSelector(RunContext* context, FilterRecord* record, int16 selector) 
         const size_t length = context->errorString[0];
         std::printf("error string: %.*s\n", int(length),
                     reinterpret_cast<const char*>(context->errorString + 1));
+    }
+    if (result == memFullErr && context->options->memoryErrorBare) {
+        std::printf("host: Memory Error\n");  // all such a host tells its user
     }
     if (result != 0) {
         context->anyFailure = true;
@@ -178,12 +186,18 @@ void runOnce(RunContext* context, RunKind kind, int number, const std::string& s
     session.policy.samplingSupport = char(o.sampling);
     session.policy.verifyInput = o.verifyInput;
     session.policy.outRect = outRectRuleFor(o.outRectBounds);
+    session.policy.zeroOutPlanes = o.zeroOutPlanes;
     attachSession(&session);
 
+    // A host that ignores result codes goes on to the next selector whatever
+    // the last one answered.
+    const bool goOn = o.ignoreResults;
     bool go = true;
-    if (kind == RunKind::Menu) go = filterSelector(context, &record, filterSelectorParameters) == 0;
-    if (go) go = filterSelector(context, &record, filterSelectorPrepare) == 0;
-    if (go && startWithDialogs(context, &record, steps) == 0) {
+    if (kind == RunKind::Menu) {
+        go = filterSelector(context, &record, filterSelectorParameters) == 0 || goOn;
+    }
+    if (go) go = filterSelector(context, &record, filterSelectorPrepare) == 0 || goOn;
+    if (go && (startWithDialogs(context, &record, steps) == 0 || goOn)) {
         continueLoop(context, &record, &session);
         if (o.forceContinue && !session.aborted && !anyRectNonEmpty(record)) {
             // As a host that sends Continue once whatever the rectangles say.
@@ -200,6 +214,13 @@ void runOnce(RunContext* context, RunKind kind, int number, const std::string& s
         traceLine("note leak %s", leak.c_str());
     }
     attachSession(nullptr);
+    if (o.forgetParameters) {
+        // As a host that keeps nothing of a filter between runs.
+        traceLine("note parameters and data slot dropped (--forget-parameters)");
+        disposeAnyHandle(context->parameters);
+        context->parameters = nullptr;
+        context->data = 0;
+    }
 }
 
 bool caseIsSupported(const LoadedFilter& filter, int16 filterCase) {
@@ -297,7 +318,13 @@ int runFilterCommand(const HostOptions& o) {
     std::string steps;
     if (!loadDialogSteps(o, &steps, &error)) return reportHostError(error);
 
+    if (o.onlyWidth != 0 && o.onlyWidth != kHostWidthBits) {
+        return reportHostError("this host runs only " + std::to_string(o.onlyWidth) +
+                               "-bit plug-ins; it has no " + std::to_string(kHostWidthBits) +
+                               "-bit version to load " + userPath(o.modulePath));
+    }
     configureHandleProcs(o.handleProcs);
+    setRefuseEmptyHandles(o.refuseEmptyHandles);
     if (!o.paramsPath.empty()) {
         std::vector<uint8> bytes;
         bool exists = false;

@@ -30,7 +30,12 @@ std::string requestText(const FilterRecord& r) {
 int16 serviceRequest(const char* verb, bool countsAsAdvance) {
     FilterRecord* record = session->record;
     checkModuleBuffers(verb);
-    writeBackOutput(&session->delivery, session->document, record->autoMask != 0);
+    if (session->options->lastOutRectOnly) {
+        // As a host that keeps only the last output rectangle: this one is lost.
+        session->delivery.outPending = false;
+    } else {
+        writeBackOutput(&session->delivery, session->document, record->autoMask != 0);
+    }
     const std::string asked = requestText(*record);
     if (countsAsAdvance) ++session->advanceCalls;
     const HostOptions& options = *session->options;

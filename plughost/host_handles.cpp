@@ -66,6 +66,8 @@ HandleBlock* requireHostHandle(Handle handle, const char* procedure) {
     return block;
 }
 
+bool refuseEmptyHandles = false;  // --refuse-empty-handles
+
 Handle newHostHandle(int32 size) {
     if (size < 0) return nullptr;
     uint8* data = allocateGuarded(size_t(size), 0);
@@ -94,6 +96,10 @@ void checkFencesOf(const HandleBlock* block) {
 
 extern "C" Handle hostNewHandle(int32 size) {
     CallbackClock clock;
+    if (refuseEmptyHandles && size == 0) {
+        traceLine("handle new 0 -> null (refused: --refuse-empty-handles)");
+        return nullptr;
+    }
     Handle handle = newHostHandle(size);
     HandleBlock* block = findHostHandle(handle);
     traceLine("handle new %d -> %s", int(size), block ? nameOf(block).c_str() : "null");
@@ -301,3 +307,5 @@ std::vector<std::string> liveHandlesExcept(Handle keep) {
     }
     return names;
 }
+
+void setRefuseEmptyHandles(bool refuse) { refuseEmptyHandles = refuse; }

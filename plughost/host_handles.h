@@ -14,6 +14,9 @@
 // Sets up the procedures for `mode`; call before the first selector.
 void configureHandleProcs(HandleProcsMode mode);
 
+// As a host that fails on handles of size zero: newProc(0) answers null.
+void setRefuseEmptyHandles(bool refuse);
+
 // The record's handleProcs: null in mode None.
 HandleProcs* hostHandleProcs();
 

@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "plughost/host_profiles.h"
 #include "plughost/rect_utils.h"
 
 namespace {
@@ -133,6 +134,24 @@ bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* fir
     if (option == "--no-abort") return (o->abort = false, true);
     if (option == "--force-continue") return (o->forceContinue = true, true);
     if (option == "--count-gdi") return (o->countGdi = true, true);
+    if (option == "--zero-out-planes") return (o->zeroOutPlanes = true, true);
+    if (option == "--max-space-kb") return (o->maxSpaceKilobytes = true, true);
+    if (option == "--forget-parameters") return (o->forgetParameters = true, true);
+    if (option == "--ignore-results") return (o->ignoreResults = true, true);
+    if (option == "--last-out-rect-only") return (o->lastOutRectOnly = true, true);
+    if (option == "--refuse-empty-handles") return (o->refuseEmptyHandles = true, true);
+    if (option == "--check-pipl-version") return (o->checkPiplVersion = true, true);
+    if (option == "--memory-error-bare") return (o->memoryErrorBare = true, true);
+    if (option == "--only-width") {
+        if (!value(&v)) return false;
+        if (std::strcmp(v, "32") == 0 || std::strcmp(v, "64") == 0)
+            o->onlyWidth = int32(std::atoi(v));
+        else if (std::strcmp(v, "any") == 0)
+            o->onlyWidth = 0;
+        else
+            return bad(v);
+        return true;
+    }
     if (option == "--hide-window") return (o->showWindow = 0, true);
     if (option == "--show-window") return (o->showWindow = 1, true);
     if (option == "--runs") {
@@ -247,6 +266,37 @@ bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* fir
     return false;
 }
 
+// argv[2..] with every "--host-profile NAME" replaced by the profile's switches,
+// in place, so that switches after it override it. "--host-profile help" asks
+// for the list of profiles.
+bool expandHostProfiles(int argc, char** argv, HostOptions* o, std::vector<std::string>* words,
+                        std::string* error) {
+    for (int i = 2; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word != "--host-profile") {
+            words->push_back(word);
+            continue;
+        }
+        if (i + 1 >= argc) {
+            *error = "--host-profile needs a value (help lists them)";
+            return false;
+        }
+        const std::string name = argv[++i];
+        if (name == "help") {
+            o->command = HostCommand::Profiles;
+            return true;
+        }
+        std::vector<std::string> switches;
+        if (!hostProfileSwitches(name, &switches)) {
+            *error =
+                "unknown host profile \"" + name + "\"; these are known:\n" + hostProfileList();
+            return false;
+        }
+        words->insert(words->end(), switches.begin(), switches.end());
+    }
+    return true;
+}
+
 }  // namespace
 
 bool parseHostOptions(int argc, char** argv, HostOptions* o, std::string* error) {
@@ -269,17 +319,25 @@ bool parseHostOptions(int argc, char** argv, HostOptions* o, std::string* error)
         }
     }
 
+    std::vector<std::string> words;
+    if (!expandHostProfiles(argc, argv, o, &words, error)) return false;
+    if (o->command == HostCommand::Profiles) return true;
+    std::vector<char*> expanded;
+    for (std::string& word : words) expanded.push_back(&word[0]);
+    const int count = int(expanded.size());
+    char** args = expanded.data();
+
     RunKind firstRun = RunKind::Menu;
     int32 runCount = 1;
     std::vector<RunKind> thenRuns;
     std::vector<std::string> positional;
-    for (int i = 2; i < argc; ++i) {
-        if (argv[i][0] == '-' && argv[i][1] == '-') {
-            if (!parseOption(argc, argv, &i, o, &firstRun, &runCount, &thenRuns, error)) {
+    for (int i = 0; i < count; ++i) {
+        if (args[i][0] == '-' && args[i][1] == '-') {
+            if (!parseOption(count, args, &i, o, &firstRun, &runCount, &thenRuns, error)) {
                 return false;
             }
         } else {
-            positional.push_back(argv[i]);
+            positional.push_back(args[i]);
         }
     }
 
@@ -374,6 +432,12 @@ const char* hostUsage() {
            "  --padding yes|no  --sampling 0|1|2  --out-rect-bounds auto|filter|image\n"
            "  (auto: filterRect, or the image scaled down by inputRate when it is > 1)\n"
            "  --no-progress  --no-abort  (null progressProc / abortProc)\n"
+           "  --host-profile NAME|help  (a real host's quirks together; switches after it\n"
+           "                 override it)  --zero-out-planes  --max-space-kb\n"
+           "  --forget-parameters (parameters and data slot dropped after every run)\n"
+           "  --ignore-results (go on after a failed selector)  --last-out-rect-only\n"
+           "  --refuse-empty-handles  --only-width 32|64|any  --check-pipl-version\n"
+           "  --memory-error-bare (say memFullErr as \"Memory Error\")\n"
            "  --force-continue  (Continue once after Start even with empty rectangles)\n"
            "  --abort-at N  --fail-advance N:CODE  --alt  --windows-dir PATH|none\n"
            "  --app-data PATH|none  (the module's APPDATA)  --hold-file FILE  (held open,\n"

@@ -7,7 +7,7 @@
 #include "plughost/image_files.h"
 #include "sdk/host_types.h"
 
-enum class HostCommand { Help, Info, Pipl, Strings, Run, About, Pattern, Call };
+enum class HostCommand { Help, Profiles, Info, Pipl, Strings, Run, About, Pattern, Call };
 
 // How the host offers its handle procedures (--handle-procs).
 enum class HandleProcsMode {
@@ -88,6 +88,17 @@ struct HostOptions {
     bool progress = true;       // false: progressProc is null
     bool abort = true;          // false: abortProc is null
     bool forceContinue = false;  // Continue once after Start even with empty rectangles
+
+    // Quirks of real hosts, alone or bundled by --host-profile.
+    bool zeroOutPlanes = false;       // outLoPlane/outHiPlane read 0; output holds all planes
+    bool maxSpaceKilobytes = false;   // maxSpace (and maxSpace64) reported in kilobytes
+    bool forgetParameters = false;    // parameters and the data slot dropped after every run
+    bool ignoreResults = false;       // the run goes on after a selector fails
+    bool lastOutRectOnly = false;     // only the last output rectangle is written back
+    bool refuseEmptyHandles = false;  // newProc(0) answers null
+    int32 onlyWidth = 0;              // 32 or 64: modules of the other width are refused
+    bool checkPiplVersion = false;    // a PiPL of an unknown interface version is refused
+    bool memoryErrorBare = false;     // memFullErr is said as a bare "Memory Error"
 
     // call
     int32 selector = 0;

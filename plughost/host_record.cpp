@@ -17,6 +17,7 @@ constexpr int16 kDummyPlaneUndefined = -1;
 constexpr int32 kImageDepth = 8;
 constexpr int32 kColorPlanes = 3;
 constexpr int32 kTransparencyPlanes = 4;
+constexpr int32 kBytesPerKilobyte = 1024;
 
 enum FilterCase : int16 {
     kFlatNoSelection = 1,
@@ -48,8 +49,10 @@ void fillFilterRecord(const RecordSource& source, FilterRecord* record) {
     record->filterRect = source.filterRect;
     record->background = RGBColor{kWhite16, kWhite16, kWhite16};
     record->foreground = RGBColor{0, 0, 0};
-    record->maxSpace = o.maxSpace;
-    record->maxSpace64 = o.maxSpace;
+    // Some hosts report maxSpace in kilobytes where the interface says bytes.
+    const int32 maxSpace = o.maxSpaceKilobytes ? o.maxSpace / kBytesPerKilobyte : o.maxSpace;
+    record->maxSpace = maxSpace;
+    record->maxSpace64 = maxSpace;
     record->isFloating = o.floating ? 1 : 0;
     record->haveMask = source.hasMask ? 1 : 0;
     record->autoMask = source.hasMask ? 1 : 0;

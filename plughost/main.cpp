@@ -15,6 +15,7 @@
 #include "plughost/host_image.h"
 #include "plughost/host_options.h"
 #include "plughost/host_paths.h"
+#include "plughost/host_profiles.h"
 #include "plughost/image_files.h"
 #include "plughost/module_loader.h"
 #include "plughost/pipl_reader.h"
@@ -163,6 +164,9 @@ int runCommand(const HostOptions& options) {
     switch (options.command) {
         case HostCommand::Help:
             std::printf("%s", hostUsage());
+            return kExitSuccess;
+        case HostCommand::Profiles:
+            std::printf("%s", hostProfileList().c_str());
             return kExitSuccess;
         case HostCommand::Info:
             return infoCommand(options, false);

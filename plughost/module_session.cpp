@@ -18,6 +18,7 @@ namespace {
 constexpr uint32 kFilterKind = fourCharCode("8BFM");
 constexpr int32 kHighestInterfaceMajor = 4;  // this host speaks the 4.x interface
 constexpr int32 kVersionShift = 16;
+constexpr int32 kKnownInterfaceMajor = 4;  // the version a version-checking host accepts: 4.0
 
 bool checkPiplForRun(const PiplRecord& pipl, std::string* error) {
     if (pipl.kind != kFilterKind) {
@@ -31,6 +32,18 @@ bool checkPiplForRun(const PiplRecord& pipl, std::string* error) {
         return false;
     }
     return true;
+}
+
+// Hosts that check the version at all know the one version the interface has
+// had since 4.0: major 4, minor 0.
+bool piplVersionIsKnown(const PiplRecord& pipl) {
+    return pipl.hasVersion && pipl.version == (kKnownInterfaceMajor << kVersionShift);
+}
+
+std::string piplVersionText(const PiplRecord& pipl) {
+    if (!pipl.hasVersion) return "(none)";
+    return std::to_string(pipl.version >> kVersionShift) + "." +
+           std::to_string(pipl.version & 0xFFFF);
 }
 
 const std::string& entryNameForThisHost(const PiplRecord& pipl) {
@@ -60,6 +73,11 @@ bool loadFilterForRun(const HostOptions& options, LoadedFilter* filter, std::str
         return false;
     }
     if (!checkPiplForRun(filter->pipl, error)) return false;
+    if (options.checkPiplVersion && !piplVersionIsKnown(filter->pipl)) {
+        *error = "the module's PiPL names interface version " + piplVersionText(filter->pipl) +
+                 ", which this host does not know (it knows 4.0)";
+        return false;
+    }
     const std::string& entryName = entryNameForThisHost(filter->pipl);
     if (entryName.empty()) {
         *error = std::string("the module's PiPL has no '") + kEntryPropertyName +
