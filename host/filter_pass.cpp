@@ -10,6 +10,7 @@
 #include "engine/effect_tables.h"
 #include "host/host_errors.h"
 #include "host/host_memory.h"
+#include "host/output_rects.h"
 #include "host/strip_geometry.h"
 #include "params/parameter_block.h"
 #include "sdk/host_constants.h"
@@ -100,6 +101,7 @@ int32 filterStrips(FilterRecord* record) {
     record->inputRate = record->maskRate = kFixedOne;
 
     record->outRect.top = record->outRect.bottom = top;
+    const int32 rowsPerRequest = outputRowsPerRequest(record);
     int32 row = top;
     int32 result = noErr;
     do {
@@ -108,7 +110,7 @@ int32 filterStrips(FilterRecord* record) {
         if (result != 0) break;
 
         record->outRect.top = record->outRect.bottom;
-        row = row + kStripHeight < bottom ? row + kStripHeight : bottom;
+        row = row + rowsPerRequest < bottom ? row + rowsPerRequest : bottom;
         record->outRect.bottom = static_cast<int16>(row);
         requestStripInput(record);
 
@@ -129,6 +131,8 @@ int32 startFilter(FilterRecord* record) {
     int32 result = noErr;
     if (!hostModeSupported(record)) {
         result = filterBadMode;
+    } else if (!requireOutputInOneRequest(record)) {
+        result = kAlreadyReported;  // the error box has been shown
     } else if (requireAdvanceState(record->advanceState)) {
         result = loadParametersForStart(record);
         if (result == noErr) {
