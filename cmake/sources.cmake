@@ -38,6 +38,7 @@ set(LUMIVEIL_MODULE_SOURCES
   host/host_memory.cpp
   host/strip_geometry.cpp
   host/output_rects.cpp
+  params/unkept_parameters.cpp
   params/parameter_block.cpp
   params/parameter_files.cpp
   params/last_used_settings.cpp

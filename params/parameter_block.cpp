@@ -12,6 +12,7 @@
 #include "params/current_parameters.h"
 #include "params/last_used_settings.h"
 #include "params/parameter_defaults.h"
+#include "params/unkept_parameters.h"
 #include "sdk/host_constants.h"
 
 namespace {
@@ -92,6 +93,7 @@ int32 prepareParameterBlock(FilterRecord* record) {
 int32 loadParametersForStart(FilterRecord* record) {
     resetCurrentParameters();
     if (resetKeyDown()) return noErr;  // Alt: start from the defaults, with the dialog
+    if (hostKeptNoBlock(record)) return loadLastConfirmedSettings();
     OpenBlock open;
     const int32 result = openHostBlock(record, open);
     if (result != noErr) return result;
@@ -102,6 +104,7 @@ int32 loadParametersForStart(FilterRecord* record) {
 }
 
 int32 storeParametersAfterDialog(FilterRecord* record) {
+    if (hostKeptNoBlock(record)) return storeLastConfirmedSettings();
     OpenBlock open;
     int32 result = openHostBlock(record, open);
     if (result != noErr) return result;
