@@ -66,6 +66,11 @@ bool rectContains(const Rect& outer, const Rect& inner) {
 
 int32 planeCount(int16 loPlane, int16 hiPlane) { return hiPlane - loPlane + 1; }
 
+// Bytes per pixel of the delivered output: the preview asks for every plane and
+// the engine writes every plane, so it is `planes`, whatever the plane fields
+// say after the delivery (some hosts set outLoPlane and outHiPlane to 0 there).
+int32 outputPixelBytes(const FilterRecord* record) { return record->planes; }
+
 // The frame control's rectangle in the dialog's client coordinates.
 bool frameInClient(HWND dialog, RECT* frame) {
     HWND frameControl = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
@@ -166,7 +171,7 @@ void reduceInput(const FilterRecord* record) {
 }
 
 bool keepDeliveredOutput(const FilterRecord* record) {
-    const int32 rowDataBytes = widthOf(record->outRect) * planeCount(record->outLoPlane, record->outHiPlane);
+    const int32 rowDataBytes = widthOf(record->outRect) * outputPixelBytes(record);
     const int32 rows = heightOf(record->outRect);
     uint8* copy = static_cast<uint8*>(std::malloc(size_t(rowDataBytes) * size_t(rows)));
     if (!copy) return false;
@@ -345,7 +350,7 @@ void displayPreview(FilterRecord* record, const Rect& frame, HDC deviceContext) 
     pixels.bounds = VRect{source.top, source.left, source.bottom, source.right};
     pixels.imageMode = view.imageMode;
     pixels.rowBytes = filtered ? view.outRowBytes : view.inRowBytes;
-    pixels.colBytes = filtered ? planeCount(view.outLoPlane, view.outHiPlane)
+    pixels.colBytes = filtered ? outputPixelBytes(&view)
                                : planeCount(view.inLoPlane, view.inHiPlane);
     pixels.planeBytes = kPlaneBytes;
     pixels.baseAddr = filtered ? view.outData : view.inData;
