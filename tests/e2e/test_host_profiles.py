@@ -4,7 +4,9 @@ can run, a dialog run, its repeat and a selection must give the reference
 bytes; a profile of the other width must be refused with a message."""
 
 import os
+import shutil
 import subprocess
+import tempfile
 
 from blocks import native_block
 from harness import (ARCH, EXIT_HOST_ERROR, EXIT_OK, EXIT_SELECTOR_FAILED, HostTestCase, main,
@@ -34,22 +36,35 @@ INCOMPATIBLE_HOST = "This plug-in is incompatible with this version of the host 
 
 
 class HostProfiles(HostTestCase):
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        # One source picture and one reference per settings for the whole file:
+        # the reference filter is slow, and every profile must match the same.
+        cls.shared = tempfile.mkdtemp(prefix="lumiveil-profiles-")
+        if os.environ.get("LUMIVEIL_KEEP_TMP") != "1":
+            cls.addClassCleanup(shutil.rmtree, cls.shared, True)
+        cls.source = os.path.join(cls.shared, "in.png")
+        write_png(cls.source, test_picture(WIDTH, HEIGHT))
+        cls.references = {}
+
     def setUp(self):
         super().setUp()
-        self.source = self.path("in.png")
-        write_png(self.source, test_picture(WIDTH, HEIGHT))
         self.windows = self.path("win")
         os.makedirs(self.windows)
 
     def reference(self, settings, rect=None):
+        if (settings, rect) in self.references:
+            return self.references[settings, rect]
         tool = os.path.join(NATIVE_BUILD, "filter_reference")
         self.assertTrue(os.path.exists(tool), "no %s: build the native tree" % tool)
-        expected = self.path("expected-%d-%d-%d-%s.png" % (settings + (bool(rect),)))
+        expected = os.path.join(self.shared, "expected-%d.png" % len(self.references))
         command = [tool, self.source, expected, "--settings", "%d,%d,%d" % settings]
         if rect:
             command += ["--rect", "%d,%d,%d,%d" % rect]
         subprocess.run(command, check=True)
-        return read_png(expected)
+        self.references[settings, rect] = read_png(expected)
+        return self.references[settings, rect]
 
     def run_profile(self, profile, out, extra):
         return self.run_host(["run", module_path(), "--host-profile", profile, "--in",
