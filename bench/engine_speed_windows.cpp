@@ -10,11 +10,10 @@
 #include <cstdio>
 
 #include "bench/bench_images.h"
-#include "bench/bench_workload.h"
 #include "bench/bench_pass.h"
-#include "engine/box_mean_kernel.h"
+#include "bench/bench_workload.h"
 #include "engine/effect_tables.h"
-#include "engine/fast_kernel.h"
+#include "strips/module_effect.h"
 
 namespace {
 

@@ -37,7 +37,7 @@ struct StripJob {
     StripSource source;
     const EffectTables* tables;
     ColumnSumArrays columnSums;  // channel[0] is also the start of the whole work buffer
-    int32 workBufferBytes;
+    size_t workBufferBytes;
     int32 firstRow;  // image row of the strip's first output row (outRect.top)
     int32 rowCount;  // at least 1
     int32 left;      // image column of the first output pixel (outRect.left)
