@@ -53,9 +53,9 @@ inline int32 luminanceIndex(int32 red, int32 green, int32 blue) {
     return 2 * red + 5 * green + blue;
 }
 
-// The box radius for a Radiation setting (0..100) at a host sampling rate: the base
+// The box radius for a Radiation setting (0..100) at a sampling rate (16.16): the base
 // radius divided by the rate, rounded half up, plus one, kept in 1..96. A rate of
-// zero or below (hosts that never set it) is read as 1.0.
+// zero or below (a caller that never sets one) is read as 1.0.
 uint32 radiusForRate(int32 radiation, int32 inputRate);
 // Amount 0..100 as a blend weight in 1/1024: 0..1024.
 int32 amountScaleFor(int32 amount);

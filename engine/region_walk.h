@@ -10,9 +10,8 @@
 
 // Rows of output per strip: the module's strip height, so progress moves alike.
 constexpr int32 kRegionStripHeight = 32;
-// The module's coordinates are 16-bit, and so are those of the pictures it is
-// compared with: a side may be at most 32767 - 97 pixels, the rectangle plus the
-// kernel's margins.
+// A side may be at most 32767 - 97 pixels, as in the module, whose host
+// coordinates are 16-bit and must hold the rectangle plus the kernel's margins.
 constexpr int32 kLargestRegionSide = 32670;
 
 // A rectangle of layer pixels; width and height at least 1 when in use.
