@@ -1,6 +1,6 @@
 #include "host/output_rects.h"
 
-#include "engine/box_mean_kernel.h"
+#include "engine/effect_engine.h"
 #include "host/filter_pass.h"
 #include "host/host_errors.h"
 #include "resources/resource_ids.h"
