@@ -89,6 +89,33 @@ bool parseRunKind(const std::string& text, RunKind* kind) {
     return true;
 }
 
+// The quirks of real hosts that a profile switches on: --NAME switches one on,
+// --no-NAME off again (after a profile that has it).
+bool parseHostQuirk(const std::string& option, HostOptions* o) {
+    static const struct {
+        const char* name;
+        bool HostOptions::*flag;
+    } kQuirks[] = {{"zero-out-planes", &HostOptions::zeroOutPlanes},
+                   {"max-space-kb", &HostOptions::maxSpaceKilobytes},
+                   {"forget-parameters", &HostOptions::forgetParameters},
+                   {"ignore-results", &HostOptions::ignoreResults},
+                   {"last-out-rect-only", &HostOptions::lastOutRectOnly},
+                   {"refuse-empty-handles", &HostOptions::refuseEmptyHandles},
+                   {"check-pipl-version", &HostOptions::checkPiplVersion},
+                   {"memory-error-bare", &HostOptions::memoryErrorBare}};
+    for (const auto& quirk : kQuirks) {
+        if (option == std::string("--") + quirk.name) {
+            o->*quirk.flag = true;
+            return true;
+        }
+        if (option == std::string("--no-") + quirk.name) {
+            o->*quirk.flag = false;
+            return true;
+        }
+    }
+    return false;
+}
+
 // Reads one option at argv[*index]; advances *index past its value.
 bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* firstRun,
                  int32* runCount, std::vector<RunKind>* thenRuns, std::string* error) {
@@ -134,14 +161,7 @@ bool parseOption(int argc, char** argv, int* index, HostOptions* o, RunKind* fir
     if (option == "--no-abort") return (o->abort = false, true);
     if (option == "--force-continue") return (o->forceContinue = true, true);
     if (option == "--count-gdi") return (o->countGdi = true, true);
-    if (option == "--zero-out-planes") return (o->zeroOutPlanes = true, true);
-    if (option == "--max-space-kb") return (o->maxSpaceKilobytes = true, true);
-    if (option == "--forget-parameters") return (o->forgetParameters = true, true);
-    if (option == "--ignore-results") return (o->ignoreResults = true, true);
-    if (option == "--last-out-rect-only") return (o->lastOutRectOnly = true, true);
-    if (option == "--refuse-empty-handles") return (o->refuseEmptyHandles = true, true);
-    if (option == "--check-pipl-version") return (o->checkPiplVersion = true, true);
-    if (option == "--memory-error-bare") return (o->memoryErrorBare = true, true);
+    if (parseHostQuirk(option, o)) return true;
     if (option == "--only-width") {
         if (!value(&v)) return false;
         if (std::strcmp(v, "32") == 0 || std::strcmp(v, "64") == 0)
@@ -433,7 +453,8 @@ const char* hostUsage() {
            "  (auto: filterRect, or the image scaled down by inputRate when it is > 1)\n"
            "  --no-progress  --no-abort  (null progressProc / abortProc)\n"
            "  --host-profile NAME|help  (a real host's quirks together; switches after it\n"
-           "                 override it)  --zero-out-planes  --max-space-kb\n"
+           "                 override it, --no-QUIRK turns one of these off)\n"
+           "  --zero-out-planes  --max-space-kb\n"
            "  --forget-parameters (parameters and data slot dropped after every run)\n"
            "  --ignore-results (go on after a failed selector)  --last-out-rect-only\n"
            "  --refuse-empty-handles  --only-width 32|64|any  --check-pipl-version\n"

@@ -133,6 +133,10 @@ class HostProfiles(HostTestCase):
         self.assertEqual(run.results, [("parameters", 0), ("prepare", 0), ("start", 1),
                                        ("finish", 0)], run.report())
         self.assertImagesEqual(read_png(out), read_png(self.source))
+        # A switch after the profile overrides it: this host stops at the failure.
+        run = self.run_profile("irfanview", out, ["--no-ignore-results", "--do", "click 2"])
+        self.assertEqual(run.results, [("parameters", 0), ("prepare", 0), ("start", 1)],
+                         run.report())
 
     def test_irfanview_previews_what_photoshop_previews(self):
         # The plane fields read 0 after the preview's delivery; the preview must
