@@ -9,9 +9,10 @@ a GEGL folder of its own (XDG_DATA_HOME), so nothing is shared with other runs.
 import os
 import shutil
 import subprocess
+import sys
 import tempfile
 
-from gegl_harness import SOURCE, install_operation
+from gegl_harness import SKIPPED, SOURCE, install_operation
 
 ROOT = os.environ.get("LUMIVEIL_GIMP3_ROOT") or "/var/cache/lumiveil/gimp3-root"
 READY_MARK = ".lumiveil-ready"
@@ -25,6 +26,15 @@ def missing_root():
     if os.geteuid() != 0:
         return "running GIMP 3 in its root needs root (chroot)"
     return None
+
+
+def exit_unless_ready(missing):
+    """Ends the test as skipped, saying why, when parts are missing or GIMP 3 cannot run."""
+    reasons = (["no " + ", no ".join(missing)] if missing else []) + \
+        ([missing_root()] if missing_root() else [])
+    if reasons:
+        print("skipped: " + "; ".join(reasons))
+        sys.exit(SKIPPED)
 
 
 class Workspace:

@@ -18,9 +18,9 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from gegl_harness import (OPERATION_NAME, SKIPPED, SETTING_NAMES, missing_parts,  # noqa: E402
+from gegl_harness import (OPERATION_NAME, SETTING_NAMES, missing_parts,  # noqa: E402
                           module_result)
-from gimp3_root import Workspace, missing_root, run_batch  # noqa: E402
+from gimp3_root import Workspace, exit_unless_ready, run_batch  # noqa: E402
 from pngio import describe_difference, read_png, write_png  # noqa: E402
 from test_gimp_plugin import make_picture  # noqa: E402
 
@@ -104,10 +104,5 @@ class Gimp3Tests(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    missing = missing_parts()
-    reason = missing_root()
-    if missing or reason:
-        print("skipped: " + "; ".join((["no " + ", no ".join(missing)] if missing else []) +
-                                      ([reason] if reason else [])))
-        sys.exit(SKIPPED)
+    exit_unless_ready(missing_parts())
     unittest.main()

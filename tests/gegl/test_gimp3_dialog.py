@@ -22,10 +22,11 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from gegl_harness import BUILD, SKIPPED, crop, missing_parts, module_result  # noqa: E402
-from gimp3_root import Workspace, missing_root  # noqa: E402
+from gegl_harness import BUILD, crop, missing_parts, module_result  # noqa: E402
+from gimp3_root import Workspace, exit_unless_ready  # noqa: E402
 from harness import ensure_display  # noqa: E402
 from pngio import read_png, write_png  # noqa: E402
+from test_gimp_dialog import wait_for_window, xdotool  # noqa: E402
 from test_gimp_plugin import make_picture  # noqa: E402
 from xwd_image import read_xwd  # noqa: E402
 
@@ -38,34 +39,32 @@ DIALOG_TITLE = "^Lumiveil"
 # Generous limits for GIMP's start, the dialog and the preview; each wait ends as
 # soon as what it waits for is there.
 START_TIMEOUT = 180
-WINDOW_TIMEOUT = 60
+WINDOW_TIMEOUT = 120
 PREVIEW_TIMEOUT = 60
 POLL_SECONDS = 0.25
-# Keys, each delivered before the next: GTK needs its menus mapped between them.
-KEY_GAP_SECONDS = 0.5
 # The canvas draws the layer's boundary over its outermost pixels.
 BOUNDARY_PIXELS = 2
 # A fresh profile would open GIMP 3's welcome dialog over the image.
 GIMPRC = "(show-welcome-dialog no)\n"
 
 
-def xdotool(*arguments):
-    return subprocess.run(["xdotool"] + list(arguments), stdout=subprocess.PIPE,
-                          stderr=subprocess.DEVNULL, universal_newlines=True,
-                          timeout=WINDOW_TIMEOUT + 10).stdout.split()
+def screen_bytes(folder):
+    dump = os.path.join(folder, "screen.xwd")
+    subprocess.run(["xwd", "-root", "-out", dump], check=True)
+    with open(dump, "rb") as f:
+        return f.read()
 
 
-def wait_for_window(title):
-    windows = xdotool("search", "--sync", "--onlyvisible", "--name", title)
-    if not windows:
-        raise AssertionError("no window named %s appeared" % title)
-    return windows[0]
-
-
-def press(*keys):
-    for key in keys:
-        xdotool("key", key)
-        time.sleep(KEY_GAP_SECONDS)
+def press(folder, key):
+    """A key to whatever has the keyboard, then a wait until the screen shows its
+    effect (a menu opened or an item lit), so the next key finds that menu there."""
+    before = screen_bytes(folder)
+    xdotool("key", key)
+    deadline = time.monotonic() + WINDOW_TIMEOUT
+    while screen_bytes(folder) == before:
+        if time.monotonic() > deadline:
+            raise AssertionError("the screen did not change after the key " + key)
+        time.sleep(POLL_SECONDS)
 
 
 def screen(folder):
@@ -160,9 +159,10 @@ class Gimp3DialogTests(unittest.TestCase):
                                                   START_TIMEOUT),
                              "GIMP 3 never showed the picture:\n" + self.gimp_log())
         # Filte_rs, then _Light and Shadow; the filter is that submenu's last item.
-        press("alt+r", "l", "End")
+        for key in ("alt+r", "l", "End"):
+            press(self.workspace.outside, key)
         self.save_shot("gimp3-menu", (window_corner(main)[0] + 400, window_corner(main)[1]))
-        press("Return")
+        xdotool("key", "Return")
         dialog = wait_for_window(DIALOG_TITLE)
         # The pointer away from the dialog, so no tooltip covers it.
         xdotool("mousemove", "0", "0")
@@ -174,11 +174,6 @@ class Gimp3DialogTests(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    missing = missing_parts() + [tool for tool in ("Xvfb", "xdotool", "xwd")
-                                 if not shutil.which(tool)]
-    reason = missing_root()
-    if missing or reason:
-        print("skipped: " + "; ".join((["no " + ", no ".join(missing)] if missing else []) +
-                                      ([reason] if reason else [])))
-        sys.exit(SKIPPED)
+    exit_unless_ready(missing_parts() + [tool for tool in ("Xvfb", "xdotool", "xwd")
+                                         if not shutil.which(tool)])
     unittest.main()
