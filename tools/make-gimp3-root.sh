@@ -25,7 +25,11 @@ attempts=3
 root_dir=${LUMIVEIL_GIMP3_ROOT:-/var/cache/lumiveil/gimp3-root}
 while [ $# -gt 0 ]; do
   case "$1" in
-    --root) [ $# -ge 2 ] || { apt_say "$who" "--root needs a folder"; exit 1; }; root_dir=$2; shift 2 ;;
+    --root)
+      [ $# -ge 2 ] || { apt_say "$who" "--root needs a folder"; exit 1; }
+      root_dir=$2
+      shift 2
+      ;;
     *) apt_say "$who" "unknown argument $1 (use --root FOLDER)"; exit 1 ;;
   esac
 done
@@ -49,13 +53,21 @@ if ! command -v debootstrap >/dev/null; then
 fi
 mirror=$(apt_mirror)
 if [ -z "$mirror" ]; then
-  echo "$who: no Debian mirror configured on this machine, so no GIMP 3 root; the GIMP 3 tests will be skipped"
+  echo "$who: no Debian mirror configured here, so no GIMP 3 root; the GIMP 3 tests will be skipped"
   exit 0
 fi
 
 partial=$root_dir.partial
 log=$(dirname "$root_dir")/gimp3-root.log
 mkdir -p "$(dirname "$root_dir")"
+# Another clone's install step (CI's) may be making the same root: wait for it,
+# then use what it made.
+exec 9>"$root_dir.lock"
+flock 9
+if [ -e "$root_dir/$ready_mark" ]; then
+  echo "$who: GIMP 3 root ready at $root_dir"
+  exit 0
+fi
 : >"$log"
 
 # Runs a command inside the partial root, /proc mounted for that command alone.
