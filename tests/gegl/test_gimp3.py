@@ -2,8 +2,10 @@
 
 gimp-console-3.0 runs in the Debian 13 root (tools/make-gimp3-root.sh) with the
 operation in a private GEGL folder. One GIMP start does every check: the filter
-merged into whole layers (RGB and RGBA) must give the module's bytes; a
-non-destructive filter saved in an XCF file and opened again must still be the
+merged into whole layers (RGB and RGBA) must give the module's bytes; merged into
+a rectangular selection, the module's bytes for the selection's bounds as a
+picture of their own (GIMP 3 hands the operation only those) and nothing changed
+outside; a non-destructive filter saved in an XCF file and opened again must still be the
 operation with its three settings, which merging it then shows: its bytes are the
 module's for exactly those settings.
 
@@ -18,7 +20,7 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from gegl_harness import (OPERATION_NAME, SETTING_NAMES, missing_parts,  # noqa: E402
+from gegl_harness import (OPERATION_NAME, SETTING_NAMES, crop, missing_parts,  # noqa: E402
                           module_result)
 from gimp3_root import Workspace, exit_unless_ready, run_batch  # noqa: E402
 from pngio import describe_difference, read_png, write_png  # noqa: E402
@@ -28,6 +30,9 @@ GIMP_TIMEOUT = 600
 PICTURES = {"rgb": (300, 200, 3), "rgba": (300, 200, 4)}
 Merge = collections.namedtuple("Merge", "name picture settings")
 MERGES = [Merge("merged-rgb", "rgb", (30, 80, 10)), Merge("merged-rgba", "rgba", (60, 90, 20))]
+# left, top, width, height of the selection, and its settings.
+SELECTION = (40, 30, 200, 140)
+SELECTION_SETTINGS = (20, 90, 20)
 # Settings of the kept filter: none is a default, so a setting lost on the way
 # through the file shows in the bytes.
 KEPT_SETTINGS = (23, 67, 11)
@@ -67,6 +72,11 @@ class Gimp3Tests(unittest.TestCase):
                     for merge in MERGES]
         commands.append(with_first_layer(
             guest("rgb.png"),
+            "(gimp-image-select-rectangle image CHANNEL-OP-REPLACE %d %d %d %d)" % SELECTION +
+            new_filter("gimp-drawable-merge-new-filter", SELECTION_SETTINGS) +
+            save(guest("selection.png"))))
+        commands.append(with_first_layer(
+            guest("rgb.png"),
             new_filter("gimp-drawable-append-new-filter", KEPT_SETTINGS) + save(guest("kept.xcf"))))
         # Opened again: name the filters the layer carries, then merge them.
         commands.append(with_first_layer(
@@ -97,6 +107,21 @@ class Gimp3Tests(unittest.TestCase):
         for merge in MERGES:
             with self.subTest(merge.name):
                 self.assert_module_bytes(merge.name, merge.picture, merge.settings)
+
+    def test_selection_is_filtered_as_a_picture_of_its_own(self):
+        ours = self.gimp_result("selection")
+        original = read_png(self.workspace.host("rgb.png"))
+        write_png(self.workspace.host("bounds.png"), crop(original, *SELECTION))
+        theirs = module_result(self.workspace.host("bounds.png"), SELECTION_SETTINGS,
+                               self.workspace.host("bounds-module.png"), 3)
+        inside = crop(ours, *SELECTION)
+        self.assertEqual(inside, theirs, describe_difference(inside, theirs))
+        left, top, width, height = SELECTION
+        for y in range(original.height):
+            for x in range(original.width):
+                if not (left <= x < left + width and top <= y < top + height):
+                    self.assertEqual(ours.pixel(x, y), original.pixel(x, y),
+                                     "pixel %d, %d outside the selection changed" % (x, y))
 
     def test_filter_saved_in_xcf_keeps_its_settings(self):
         self.assertIn(FILTER_COUNT_MESSAGE + "1 " + OPERATION_NAME, self.gimp_log)
