@@ -51,12 +51,15 @@ int aboutCommand(const HostOptions& o) {
             closeTrace();
             return reportHostError(error);
         }
-        if (callSelector(filter, o, filterSelectorAbout, &about, &data) != 0) {
+        const int16 result = callSelector(filter, o, filterSelectorAbout, &about, &data);
+        if (result != 0) {
+            noteFailure(selectorFailure(filterSelectorAbout, result));
             status = kExitSelectorFailed;
         }
         if (!disarmDialogSteps(&error)) {
             std::printf("dialog: %s\n", error.c_str());
             traceLine("note dialog: %s", error.c_str());
+            noteCause("dialog: " + error);
             status = kExitSelectorFailed;
         }
     }

@@ -98,5 +98,7 @@ int callCommand(const HostOptions& o) {
     finishDelivery();
     attachSession(nullptr);
     closeTrace();
-    return result == 0 ? kExitSuccess : kExitSelectorFailed;
+    if (result == 0) return kExitSuccess;
+    noteFailure(selectorFailure(int16(o.selector), result));
+    return kExitSelectorFailed;
 }

@@ -78,7 +78,17 @@ int16 filterSelector(RunContext* context, FilterRecord* record, int16 selector) 
         std::printf("error string: %.*s\n", int(length),
                     reinterpret_cast<const char*>(context->errorString + 1));
     }
-    if (result != 0) context->anyFailure = true;
+    if (result != 0) {
+        context->anyFailure = true;
+        std::string reason = selectorFailure(selector, result);
+        if (result == errReportString) {
+            reason += " with the error string \"" +
+                      std::string(reinterpret_cast<const char*>(context->errorString + 1),
+                                  context->errorString[0]) +
+                      "\"";
+        }
+        noteFailure(reason);
+    }
     return result;
 }
 
@@ -87,6 +97,7 @@ int16 startWithDialogs(RunContext* context, FilterRecord* record, const std::str
     std::string error;
     if (!armDialogSteps(steps, o.timeoutMs, &error)) {
         std::printf("dialog: %s\n", error.c_str());
+        noteFailure("dialog: " + error);
         context->anyFailure = true;
         return paramErr;
     }
@@ -104,6 +115,7 @@ int16 startWithDialogs(RunContext* context, FilterRecord* record, const std::str
     if (!disarmDialogSteps(&error)) {
         std::printf("dialog: %s\n", error.c_str());
         traceLine("note dialog: %s", error.c_str());
+        noteCause("dialog: " + error);
         context->anyFailure = true;
     }
     return result;
@@ -128,6 +140,7 @@ void continueLoop(RunContext* context, FilterRecord* record, HostSession* sessio
         const int16 delivered = deliverBeforeContinue();
         if (delivered != 0) {
             std::printf("host: delivery before continue failed with %d\n", int(delivered));
+            noteFailure("delivery before continue failed with " + std::to_string(delivered));
             context->anyFailure = true;
             return;
         }

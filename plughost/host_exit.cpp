@@ -6,10 +6,38 @@
 
 #include "plughost/trace.h"
 
+namespace {
+
+std::string firstFailure;
+bool explained = false;
+
+void sayOnStderr(const std::string& message) {
+    std::fprintf(stderr, "plughost: %s\n", message.c_str());
+    std::fflush(stderr);
+    explained = true;
+}
+
+}  // namespace
+
 int reportHostError(const std::string& message) {
     // Once, on standard error: a terminal shows both streams.
-    std::fprintf(stderr, "plughost: %s\n", message.c_str());
+    sayOnStderr(message);
     return kExitHostError;
+}
+
+void sayFailure(const std::string& message) { sayOnStderr(message); }
+
+void noteFailure(const std::string& reason) {
+    if (firstFailure.empty()) firstFailure = reason;
+}
+
+void noteCause(const std::string& reason) { firstFailure = reason; }
+
+int explainExit(int status) {
+    if (status == kExitSuccess || explained) return status;
+    sayOnStderr(firstFailure.empty() ? "failed with status " + std::to_string(status)
+                                     : firstFailure);
+    return status;
 }
 
 void writeStdout(const std::string& text) {
@@ -20,6 +48,11 @@ void writeStdout(const std::string& text) {
 void endRunNow(int status, const std::string& line) {
     std::fflush(stdout);
     writeStdout(line + "\n");
+    // The same line on stderr, straight to the handle: stdio may be mid-call on
+    // another thread when a crash or a watchdog ends the run.
+    const std::string said = "plughost: " + line + "\n";
+    DWORD written = 0;
+    WriteFile(GetStdHandle(STD_ERROR_HANDLE), said.data(), DWORD(said.size()), &written, nullptr);
     // The trace spells "crash: code=..." as "crash code=...".
     std::string traced = line;
     const size_t colon = traced.find(": ");

@@ -22,5 +22,19 @@ constexpr int kExitTimeout = 5;         // a selector did not return in time
 // returns kExitHostError.
 int reportHostError(const std::string& message);
 
+// Prints "plughost: MESSAGE" on stderr at once, for a failure that does not end
+// the command (a missing string among several).
+void sayFailure(const std::string& message);
+// Keeps the first reason why a command is going to fail ("selector start returned
+// -108", "dialog: ..."); later ones are dropped, since the first usually causes them.
+void noteFailure(const std::string& reason);
+// A reason that explains the failures noted before it: a failed dialog step
+// cancels the dialog, so the selector's "cancelled" comes first but is not the cause.
+void noteCause(const std::string& reason);
+// Every non-zero exit says why on stderr, once: for a status that nothing has
+// explained there yet, prints the noted reason (or the status alone when none
+// was noted). Returns the status.
+int explainExit(int status);
+
 // Writes text straight to stdout (unbuffered), for use where stdio may be busy.
 void writeStdout(const std::string& text);

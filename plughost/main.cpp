@@ -116,7 +116,7 @@ int stringsCommand(const HostOptions& o) {
         if (loadModuleString(module, id, &text)) {
             std::printf("%d: %s\n", int(id), text.c_str());
         } else {
-            std::fprintf(stderr, "plughost: the module has no string %d\n", int(id));
+            sayFailure("the module has no string " + std::to_string(id));
             status = kExitSelectorFailed;
         }
     }
@@ -159,17 +159,7 @@ int withGdiReport(const HostOptions& o, int status) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
-    // Unbuffered, so the lines of a run that ends abruptly are all there and in order.
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    installCrashHandlers();
-    HostOptions options;
-    std::string error;
-    if (!parseHostOptions(argc, argv, &options, &error)) {
-        std::fprintf(stderr, "plughost: %s\n%s", error.c_str(), hostUsage());
-        return kExitHostError;
-    }
-    localizePaths(&options);
+int runCommand(const HostOptions& options) {
     switch (options.command) {
         case HostCommand::Help:
             std::printf("%s", hostUsage());
@@ -189,5 +179,19 @@ int main(int argc, char** argv) {
         case HostCommand::Pattern:
             return patternCommand(options);
     }
-    return kExitHostError;
+    return reportHostError("unknown command");
+}
+
+int main(int argc, char** argv) {
+    // Unbuffered, so the lines of a run that ends abruptly are all there and in order.
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    installCrashHandlers();
+    HostOptions options;
+    std::string error;
+    if (!parseHostOptions(argc, argv, &options, &error)) {
+        std::fprintf(stderr, "plughost: %s\n%s", error.c_str(), hostUsage());
+        return kExitHostError;
+    }
+    localizePaths(&options);
+    return explainExit(runCommand(options));
 }

@@ -10,6 +10,7 @@
 #include "plughost/module_hooks.h"
 #include "plughost/module_loader.h"
 #include "plughost/module_surroundings.h"
+#include "sdk/host_constants.h"
 #include "plughost/trace.h"
 
 namespace {
@@ -112,6 +113,20 @@ std::string selectorName(int16 selector) {
         return kNames[selector];
     }
     return std::to_string(selector);
+}
+
+std::string selectorFailure(int16 selector, int16 result) {
+    std::string reason = "selector " + selectorName(selector) + " returned " + std::to_string(result);
+    switch (result) {
+        case memFullErr: return reason + " (out of memory)";
+        case nilHandleErr: return reason + " (a handle or control is missing)";
+        case userCanceledErr: return reason + " (user cancelled)";
+        case filterBadParameters: return reason + " (unknown selector or bad parameters)";
+        case filterBadMode: return reason + " (image mode refused)";
+        case kBlockNotOurs: return reason + " (the parameters belong to another filter)";
+        case kAlreadyReported: return reason + " (cancelled, aborted, or an error box was shown)";
+        default: return reason;
+    }
 }
 
 int16 callSelector(const LoadedFilter& filter, const HostOptions& options, int16 selector,

@@ -25,6 +25,8 @@ bool loadFilterForRun(const HostOptions& options, LoadedFilter* filter, std::str
 // The selector's name in results and the trace: about, parameters, prepare,
 // start, continue, finish; any other selector by its number ("6", "-1").
 std::string selectorName(int16 selector);
+// "selector start returned -108 (out of memory)": why a run failed, for the user.
+std::string selectorFailure(int16 selector, int16 result);
 
 // Calls the entry point under the watchdog, traces it and prints
 // "result: NAME CODE". Returns the module's result.

@@ -16,18 +16,14 @@ set -euo pipefail
 source_dir="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 build_dir="${LUMIVEIL_BENCH_BUILD:-$source_dir/build/bench}"
 
-need=()
-want() { dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q 'install ok installed' || need+=("$1"); }
-for package in cmake make g++ libbenchmark-dev libopencv-imgproc-dev; do want "$package"; done
-
-if [ "${#need[@]}" -gt 0 ]; then
-  if [ "${LUMIVEIL_BENCH_NO_INSTALL:-0}" = 1 ] || [ "$(id -u)" != 0 ]; then
-    echo "run-bench: not installing ${need[*]} (needs root; OpenCV is optional)" >&2
+# OpenCV is only for the comparison rows: without it they are left out.
+. "$source_dir/tools/apt-packages.sh"
+apt_missing cmake make g++ libbenchmark-dev libopencv-imgproc-dev
+if [ "${#apt_need[@]}" -gt 0 ]; then
+  if [ "${LUMIVEIL_BENCH_NO_INSTALL:-0}" = 1 ]; then
+    echo "run-bench: not installing ${apt_need[*]} (LUMIVEIL_BENCH_NO_INSTALL=1)" >&2
   else
-    echo "run-bench: installing ${need[*]}"
-    export DEBIAN_FRONTEND=noninteractive
-    apt-get update -qq
-    apt-get install -y -qq --no-install-recommends "${need[@]}" >/dev/null
+    apt_install run-bench "${apt_need[@]}" || echo "run-bench: going on without them" >&2
   fi
 fi
 

@@ -95,6 +95,12 @@ def arch_emulated(arch=None):
     return (arch or ARCH) == "win32" and ia32_status().startswith("emulated")
 
 
+def time_scale(arch=None):
+    """How many times longer a wait may need here: the emulated width runs its
+    programs many times slower, so every limit that a test sets grows with it."""
+    return 4 if arch_emulated(arch) else 1
+
+
 def arch_runnable(arch=None):
     """(True, '') when Wine can run this architecture's programs here, natively or
     emulated; else (False, why)."""
@@ -131,27 +137,45 @@ def _stop_display():
 
 
 def ensure_display():
-    """DISPLAY for Wine: the caller's, or an Xvfb started once for this process."""
+    """DISPLAY for Wine: the caller's, or an Xvfb started once for this process.
+    Xvfb picks a free display number itself (-displayfd), so test processes that
+    start displays at the same moment never end up sharing one."""
     if os.environ.get("DISPLAY"):
         return os.environ["DISPLAY"]
-    for number in range(200, 400):
-        if os.path.exists("/tmp/.X%d-lock" % number) or os.path.exists("/tmp/.X11-unix/X%d" % number):
-            continue
-        process = subprocess.Popen(["Xvfb", ":%d" % number, "-screen", "0", "1600x1200x24",
-                                    "-nolisten", "tcp"], stdin=subprocess.DEVNULL,
-                                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        for _ in range(200):
-            if os.path.exists("/tmp/.X11-unix/X%d" % number) or process.poll() is not None:
-                break
-            time.sleep(0.05)
-        if process.poll() is None and os.path.exists("/tmp/.X11-unix/X%d" % number):
-            _display["started"] = process
-            atexit.register(_stop_display)
-            os.environ["DISPLAY"] = ":%d" % number
-            return os.environ["DISPLAY"]
+    log = open(display_log_path(), "ab")
+    reader, writer = os.pipe()
+    process = subprocess.Popen(["Xvfb", "-displayfd", str(writer), "-screen", "0", "1600x1200x24",
+                                "-nolisten", "tcp"], stdin=subprocess.DEVNULL, stdout=log,
+                               stderr=log, pass_fds=(writer,))
+    os.close(writer)
+    with os.fdopen(reader) as numbers:
+        number = numbers.readline().strip()  # written once Xvfb accepts connections
+    log.close()
+    if not number.isdigit() or process.poll() is not None:
         process.kill()
         process.wait()
-    raise RuntimeError("could not start Xvfb")
+        raise RuntimeError("could not start Xvfb: " + log_tail(display_log_path()))
+    _display["started"] = process
+    atexit.register(_stop_display)
+    os.environ["DISPLAY"] = ":" + number
+    return os.environ["DISPLAY"]
+
+
+def display_log_path():
+    """Where this test process's Xvfb writes its complaints."""
+    folder = os.path.join(tempfile.gettempdir(), "lumiveil-logs")
+    os.makedirs(folder, exist_ok=True)
+    return os.path.join(folder, "xvfb-%d.log" % os.getpid())
+
+
+def log_tail(path, lines=8):
+    """The last lines of a log, or '(none)'."""
+    try:
+        with open(path, encoding="latin-1") as f:
+            text = f.read().strip().splitlines()[-lines:]
+    except OSError:
+        return "(none)"
+    return "\n".join(text) if text else "(none)"
 
 
 # --- results ------------------------------------------------------------------
@@ -203,8 +227,9 @@ def parse_trace(text):
 class RunResult:
     """What one plughost run left: exit status, output, result lines, trace."""
 
-    def __init__(self, args, returncode, stdout, stderr, trace):
+    def __init__(self, args, returncode, stdout, stderr, trace, wine_log=""):
         self.args = args
+        self.wine_log = wine_log
         self.returncode = returncode
         self.stdout = stdout
         self.stderr = stderr
@@ -235,8 +260,10 @@ class RunResult:
 
     def report(self):
         """Everything, for an assertion message."""
-        return ("plughost %s\nexit status %s\n--- stdout\n%s--- stderr\n%s" %
-                (" ".join(self.args), self.returncode, self.stdout, self.stderr))
+        return ("plughost %s\nexit status %s\n--- stdout\n%s--- stderr\n%s"
+                "--- Wine's log (last lines)\n%s\n--- the display's log (last lines)\n%s\n" %
+                (" ".join(self.args), self.returncode, self.stdout, self.stderr,
+                 self.wine_log or "(none)", log_tail(display_log_path())))
 
 
 def without_cr(output):
@@ -283,14 +310,23 @@ def run_plughost(args, env=None, timeout=180, trace_path=None, arch=None, probe=
     if probe is not None:
         environment["PROBE"] = probe
     environment.update(env or {})
-    completed = subprocess.run(command, env=environment, stdin=subprocess.DEVNULL,
-                               stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+    # Wine's own complaints stay out of stderr (tools/plughost keeps them in this
+    # log); a failing test shows their last lines in its report.
+    wine_log = tempfile.NamedTemporaryFile(prefix="lumiveil-wine-", suffix=".log", delete=False)
+    wine_log.close()
+    environment.setdefault("LUMIVEIL_WINE_LOG", wine_log.name)
+    try:
+        completed = subprocess.run(command, env=environment, stdin=subprocess.DEVNULL,
+                                   stdout=subprocess.PIPE, stderr=subprocess.PIPE, timeout=timeout)
+        logged = log_tail(wine_log.name, 12)
+    finally:
+        os.unlink(wine_log.name)
     trace = []
     if trace_path is not None and os.path.exists(trace_path):
         with open(trace_path, encoding="latin-1") as f:
             trace = parse_trace(f.read())
     return RunResult(arguments, completed.returncode, without_cr(completed.stdout),
-                     without_cr(completed.stderr), trace)
+                     without_cr(completed.stderr), trace, logged)
 
 
 class HostTestCase(unittest.TestCase):

@@ -28,7 +28,7 @@ os.environ["LUMIVEIL_WINEPREFIX"] = (
 
 from harness import (ARCH, EXIT_HOST_ERROR, EXIT_OK, EXIT_SELECTOR_FAILED,  # noqa: E402
                      HostTestCase, arch_runnable, main, plughost_exe, probe_path, read_png,
-                     run_plughost, wine_path)
+                     run_plughost, time_scale, wine_path)
 
 PROBE = probe_path("ProbeDialog.8bf")
 
@@ -176,6 +176,9 @@ class DialogScriptTest(HostTestCase):
     def assert_fails_with(self, run, message):
         self.assertEqual(run.status, EXIT_SELECTOR_FAILED, run.describe())
         self.assertIn(message, run.output, run.describe())
+        # A failed script is said on stderr too, once, for whoever reads only that.
+        self.assertEqual(run.result.stderr.count("plughost: "), 1, run.describe())
+        self.assertIn(message, run.result.stderr, run.describe())
 
     # -- typing ------------------------------------------------------------
 
@@ -327,11 +330,14 @@ class DialogScriptTest(HostTestCase):
     # -- dialogs that do not come, steps that are left -----------------------
 
     def test_a_dialog_that_never_appears_fails_after_half_the_timeout(self):
-        # Start pumps messages for 4 s without a dialog; the watchdog is at 6 s.
-        run = self.run_probe("click 1", timeout_ms=6000,
+        # Start pumps messages without a dialog for longer than the script waits for
+        # one (half the timeout), and returns well before the watchdog (the timeout).
+        timeout_ms = 6000 * time_scale()
+        run = self.run_probe("click 1", timeout_ms=timeout_ms,
                              extra_env={"PROBE_DIALOG_MODE": "pump",
-                                        "PROBE_DIALOG_PUMP_MS": "4000"})
-        self.assert_fails_with(run, 'step 1 "click 1": no dialog appeared within 3000 ms')
+                                        "PROBE_DIALOG_PUMP_MS": str(timeout_ms * 2 // 3)})
+        self.assert_fails_with(run, 'step 1 "click 1": no dialog appeared within %d ms' %
+                               (timeout_ms // 2))
         self.assertEqual(run.report.get("start"), "pumped")
 
     def test_a_selector_that_returns_without_a_dialog_fails_the_script(self):
@@ -427,9 +433,10 @@ class DialogScriptTest(HostTestCase):
 
     def test_a_file_dialog_that_never_appears_fails_after_half_the_timeout(self):
         target = self.path("a.prm")
-        run = self.run_probe("open-file %s" % target, timeout_ms=4000)
+        timeout_ms = 4000 * time_scale()
+        run = self.run_probe("open-file %s" % target, timeout_ms=timeout_ms)
         self.assert_fails_with(run, 'step 1 "open-file %s": no file dialog appeared within '
-                                    '2000 ms' % target)
+                                    '%d ms' % (target, timeout_ms // 2))
         self.assertEqual(run.report.get("result"), "cancel", run.describe())
 
     def test_a_file_answer_left_when_the_selector_returns_fails(self):

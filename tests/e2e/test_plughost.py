@@ -7,6 +7,7 @@ PiPL reader."""
 import os
 import random
 import re
+import subprocess
 
 import unittest
 
@@ -326,6 +327,40 @@ class HostTests(HostTestCase):
                             probe="mode=hang")
         self.assertEqual(run.returncode, EXIT_TIMEOUT, run.report())
         self.assertIn("selector start did not return within 1500 ms", run.stdout)
+
+    def test_every_failing_exit_says_why_on_stderr_once(self):
+        # (probe settings, extra options, exit status, what stderr must say)
+        cases = [
+            ("mode=invert strip=4", ["--fail-advance", "1:-108"], EXIT_SELECTOR_FAILED,
+             "selector start returned -108 (out of memory)"),
+            ("mode=invert strip=4", ["--abort-at", "1"], EXIT_SELECTOR_FAILED,
+             "selector start returned 1 (cancelled, aborted, or an error box was shown)"),
+            ("mode=write-past-row", [], EXIT_VIOLATION, "fault: "),
+            ("mode=crash", [], EXIT_CRASH, "crash: "),
+            ("mode=hang", ["--timeout", "1500"], EXIT_TIMEOUT, "did not return within 1500 ms"),
+        ]
+        for probe, options, status, said in cases:
+            with self.subTest(probe=probe, options=options):
+                run = self.run_host(["run", probe_path(), "--in", "pattern:8x8"] + options,
+                                    probe=probe)
+                self.assertEqual(run.returncode, status, run.report())
+                lines = [line for line in run.stderr.splitlines() if line.strip()]
+                self.assertEqual(len(lines), 1, run.report())
+                self.assertTrue(lines[0].startswith("plughost: "), run.report())
+                self.assertIn(said, lines[0], run.report())
+
+    def test_a_silent_wine_failure_is_said_by_the_wrapper(self):
+        # A program that ends at once with status 1 and says nothing, as one that Wine
+        # could not start properly does: the wrapper names the status, once.
+        silent = os.path.join(harness.arch_dir(), "silent_exit.exe")
+        completed = subprocess.run([harness.TOOL, "--exe", silent, "--", "info"],
+                                   env=dict(os.environ, DISPLAY=harness.ensure_display()),
+                                   stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                                   stderr=subprocess.PIPE, timeout=180)
+        said = completed.stderr.decode("latin-1")
+        self.assertEqual(completed.returncode, 1, said)
+        self.assertEqual(said.count("without saying why"), 1, said)
+        self.assertIn("plughost ended with status 1", said)
 
     # --- the Continue protocol ----------------------------------------------------------
 

@@ -33,9 +33,8 @@ SETTINGS = (50, 50, 0)
 DIALOG_TITLE = "^Lumiveil$"
 WINDOW_TIMEOUT = 120
 GIMP_TIMEOUT = 300
-# Time for the preview to render, and for GTK to take a key before the next one.
-SETTLE_SECONDS = 1.5
-KEY_GAP_SECONDS = 0.5
+# How often the dialog is looked at while waiting for it to settle or to close.
+POLL_SECONDS = 0.25
 
 
 def xdotool(*arguments):
@@ -51,12 +50,23 @@ def wait_for_window(title):
     return windows[0]
 
 
-def press(window, *keys):
-    """Keys sent to the window itself: without a window manager nobody moves the
-    keyboard focus to a dialog that opens on top."""
-    for key in keys:
+def window_exists(window):
+    return subprocess.run(["xdotool", "getwindowname", window], stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL).returncode == 0
+
+
+def press_until_closed(window, key):
+    """The key sent to the window itself (without a window manager nobody moves
+    the keyboard focus to a dialog that opens on top), again while the window
+    stays: a key that arrives before GTK takes keys is lost."""
+    deadline = time.monotonic() + WINDOW_TIMEOUT
+    while window_exists(window):
+        if time.monotonic() > deadline:
+            raise AssertionError("the dialog did not close on %s" % key)
         xdotool("key", "--window", window, key)
-        time.sleep(KEY_GAP_SECONDS)
+        pressed = time.monotonic()
+        while window_exists(window) and time.monotonic() - pressed < 5:
+            time.sleep(POLL_SECONDS)
 
 
 class GimpDialogTests(unittest.TestCase):
@@ -105,10 +115,23 @@ class GimpDialogTests(unittest.TestCase):
                                 env=self.private_environment(),
                                 stdout=log, stderr=subprocess.STDOUT)
 
-    def shoot(self, window, name):
+    def grab(self, window, name):
         dump = self.path(name + ".xwd")
         subprocess.run(["xwd", "-id", window, "-out", dump], check=True)
-        shot = read_xwd(dump)
+        return read_xwd(dump)
+
+    def shoot_when_settled(self, window, name):
+        """The window once two looks in a row agree: the preview has been drawn."""
+        deadline = time.monotonic() + WINDOW_TIMEOUT
+        last = self.grab(window, name)
+        while True:
+            time.sleep(POLL_SECONDS)
+            shot = self.grab(window, name)
+            if shot == last and len(set(shot.data)) > 16:
+                break
+            if time.monotonic() > deadline:
+                raise AssertionError("the dialog never settled")
+            last = shot
         write_png(os.path.join(SCREENSHOTS, name + ".png"), shot)
         return shot
 
@@ -119,10 +142,8 @@ class GimpDialogTests(unittest.TestCase):
         gimp = self.start_gimp(out)
         try:
             dialog = wait_for_window(DIALOG_TITLE)
-            time.sleep(SETTLE_SECONDS)
-            shot = self.shoot(dialog, "gimp-dialog")
-            self.assertGreater(len(set(shot.data)), 16, "the dialog shows nothing")
-            press(dialog, "alt+o")
+            self.shoot_when_settled(dialog, "gimp-dialog")
+            press_until_closed(dialog, "alt+o")
             gimp.wait(timeout=GIMP_TIMEOUT)
         finally:
             if gimp.poll() is None:

@@ -1,0 +1,2 @@
+/* Ends with status 1 without a word. */
+int main(void) { return 1; }
