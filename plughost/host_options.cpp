@@ -260,6 +260,14 @@ bool parseHostOptions(int argc, char** argv, HostOptions* o, std::string* error)
         return false;
     }
     if (o->command == HostCommand::Help) return true;
+    // "plughost run --help": the usage, whatever else stands on the line.
+    for (int i = 2; i < argc; ++i) {
+        const std::string word = argv[i];
+        if (word == "--help" || word == "-h") {
+            o->command = HostCommand::Help;
+            return true;
+        }
+    }
 
     RunKind firstRun = RunKind::Menu;
     int32 runCount = 1;
