@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-#include "engine/effect_settings.h"
 #include "engine/effect_tables.h"
+#include "params/effect_settings.h"
 #include "params/parameter_set.h"
 
 namespace {

@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "bench/bench_images.h"
-#include "engine/box_mean_kernel.h"
 #include "sdk/filter_record.h"
+#include "strips/module_effect.h"
 
 struct BenchSettings {
     int32 radiation;

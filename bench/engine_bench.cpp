@@ -9,13 +9,12 @@
 #include <vector>
 
 #include "bench/bench_images.h"
-#include "bench/bench_workload.h"
 #include "bench/bench_pass.h"
+#include "bench/bench_workload.h"
 #include "bench/reference_effect.h"
 #include "bench/speed_summary.h"
-#include "engine/box_mean_kernel.h"
 #include "engine/effect_tables.h"
-#include "engine/fast_kernel.h"
+#include "strips/module_effect.h"
 
 #if LUMIVEIL_BENCH_OPENCV
 #include <opencv2/core.hpp>

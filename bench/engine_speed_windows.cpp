@@ -1,20 +1,19 @@
 // engine_speed_windows: the engine's speed as the Windows module runs it, built with
-// mingw-w64 for i686 or x86_64 and run under Wine by tools/run-bench.sh (Google
-// Benchmark is not available there). Prints megapixels per second of a full pass
-// over 4000 x 3000 RGB for each kernel at radius 1, 49 and 96, and the time of the
-// largest preview render; each figure is the best of several timed runs, in CPU time
-// of this thread, so that other load on the machine counts as little as possible.
-// Not timed tests: nothing here passes or fails.
+// mingw-w64 for i686 or x86_64 in the modules' build folders and run under Wine by
+// tools/run-bench.sh (Google Benchmark is not available there). Prints megapixels
+// per second of a full pass over 4000 x 3000 RGB for each kernel at radius 1, 49 and
+// 96, and the time of the largest preview render; each figure is the best of several
+// timed runs, in CPU time of this thread, so that other load on the machine counts
+// as little as possible. Not timed tests: nothing here passes or fails.
 #include <windows.h>
 
 #include <cstdio>
 
 #include "bench/bench_images.h"
-#include "bench/bench_workload.h"
 #include "bench/bench_pass.h"
-#include "engine/box_mean_kernel.h"
+#include "bench/bench_workload.h"
 #include "engine/effect_tables.h"
-#include "engine/fast_kernel.h"
+#include "strips/module_effect.h"
 
 namespace {
 

@@ -4,7 +4,8 @@
 # front ends (the GIMP plug-in) can drive it with settings of their own.
 set(LUMIVEIL_ENGINE_SOURCES
   engine/effect_tables.cpp
-  engine/box_mean_kernel.cpp
+  engine/effect_engine.cpp
+  engine/region_walk.cpp
   engine/plain_kernel.cpp
   engine/fast_kernel.cpp
   engine/fast_rows_scalar.cpp
@@ -18,12 +19,13 @@ set(LUMIVEIL_ENGINE_SOURCES
 # The 300-byte parameter file form and the length-prefixed text it uses.
 set(LUMIVEIL_CODEC_SOURCES
   params/parameter_file_codec.cpp
-  ui/text_toolkit.cpp
+  text/text_toolkit.cpp
 )
 
 set(LUMIVEIL_PORTABLE_SOURCES
   ${LUMIVEIL_ENGINE_SOURCES}
   ${LUMIVEIL_CODEC_SOURCES}
+  strips/module_effect.cpp
   params/effect_settings.cpp
   params/current_parameters.cpp
   params/parameter_defaults.cpp
@@ -35,12 +37,14 @@ set(LUMIVEIL_MODULE_SOURCES
   host/entry.cpp
   host/host_errors.cpp
   host/filter_pass.cpp
-  host/host_memory.cpp
-  host/strip_geometry.cpp
+  platform/host_memory.cpp
+  platform/module_instance.cpp
+  strips/strip_geometry.cpp
   params/parameter_block.cpp
   params/parameter_files.cpp
   params/last_used_settings.cpp
   ui/text_fields.cpp
+  ui/file_dialogs.cpp
   ui/parameter_dialog.cpp
   ui/slider_pairs.cpp
   ui/preview.cpp

@@ -1,8 +1,5 @@
 #include "engine/effect_tables.h"
 
-#include "engine/box_mean_kernel.h"
-#include "engine/fast_kernel.h"
-
 namespace {
 
 constexpr int32 kSettingLow = 0;
@@ -17,18 +14,6 @@ constexpr int32 kMistNumerator = 255;
 constexpr int32 kMistDenominator = 400;
 constexpr uint32 kFixedOneUnsigned = 0x10000;
 
-// Start-up values before the first preparation: a 3 x 3 box, empty tables.
-EffectTables preparedTables = {1, 3, 9, 4, {}, {}};
-ColumnSumArrays attachedArrays = {{nullptr, nullptr, nullptr}, 0};
-void* attachedBlock = nullptr;
-int32 attachedBytes = 0;
-
-int32 filterWidth(const FilterRecord* record) {
-    if (record == nullptr) return 0;
-    int32 width = int32(record->filterRect.right) - int32(record->filterRect.left);
-    return width > 0 ? width : 0;
-}
-
 // Settings outside 0..100 would push weights past 1024 and blended values past
 // the tone table; every writer keeps them in range, and this keeps the engine
 // safe even if one does not.
@@ -40,7 +25,7 @@ int32 settingInRange(int32 value) {
 
 }  // namespace
 
-uint32 radiusForRate(int32 radiation, Fixed inputRate) {
+uint32 radiusForRate(int32 radiation, int32 inputRate) {
     uint32 baseRadius =
         uint32((settingInRange(radiation) * kBaseRadiusSpan + kPercent / 2) / kPercent);
     uint32 rate = inputRate > 0 ? uint32(inputRate) : kFixedOneUnsigned;
@@ -73,7 +58,7 @@ void fillMistTable(int32 mistLevel, int32* table) {
     }
 }
 
-void deriveEffectTables(int32 radiation, int32 amount, int32 mist, Fixed inputRate,
+void deriveEffectTables(int32 radiation, int32 amount, int32 mist, int32 inputRate,
                         EffectTables* tables) {
     tables->radius = radiusForRate(radiation, inputRate);
     tables->windowWidth = 2 * tables->radius + 1;
@@ -83,45 +68,20 @@ void deriveEffectTables(int32 radiation, int32 amount, int32 mist, Fixed inputRa
     fillMistTable(mistLevelFor(mist), tables->mistTable);
 }
 
-const EffectTables& effectTables() { return preparedTables; }
-
-const ColumnSumArrays& columnSumArrays() { return attachedArrays; }
-
-void* workBufferBlock() { return attachedBlock; }
-
-int32 attachedWorkBufferSize() { return attachedBytes; }
-
-int32 workBufferSize(const FilterRecord* record) {
-    return (filterWidth(record) + kColumnSumExtraEntries) * kWorkBufferBytesPerColumn;
+size_t columnSumBytes(int32 maxWidth) {
+    int32 width = maxWidth > 0 ? maxWidth : 0;
+    return size_t(width + kColumnSumExtraEntries) * kWorkBufferBytesPerColumn;
 }
 
-void attachWorkBuffer(const FilterRecord* record, void* block) {
-    invalidateColumnSums();
-    if (block == nullptr) {
-        finishEffect(record);
-        return;
-    }
-    int32 width = filterWidth(record);
+ColumnSumArrays columnSumArraysIn(void* block, int32 maxWidth) {
+    ColumnSumArrays arrays = {{nullptr, nullptr, nullptr}, 0};
+    if (block == nullptr) return arrays;
+    int32 width = maxWidth > 0 ? maxWidth : 0;
     int32 entries = width + kColumnSumExtraEntries;
-    uint32* arrays = static_cast<uint32*>(block);
+    uint32* sums = static_cast<uint32*>(block);
     for (int32 channel = 0; channel < kColourChannels; ++channel) {
-        attachedArrays.channel[channel] = arrays + channel * entries;
+        arrays.channel[channel] = sums + channel * entries;
     }
-    attachedArrays.filterWidth = width;
-    attachedBlock = block;
-    attachedBytes = workBufferSize(record);
-}
-
-void prepareEffectFor(int32 radiation, int32 amount, int32 mist, Fixed inputRate) {
-    invalidateColumnSums();
-    deriveEffectTables(radiation, amount, mist, inputRate, &preparedTables);
-    prepareFastKernel(preparedTables);
-}
-
-void finishEffect(const FilterRecord*) {
-    invalidateColumnSums();
-    for (uint32*& array : attachedArrays.channel) array = nullptr;
-    attachedArrays.filterWidth = 0;
-    attachedBlock = nullptr;
-    attachedBytes = 0;
+    arrays.filterWidth = width;
+    return arrays;
 }

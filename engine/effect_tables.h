@@ -1,9 +1,9 @@
-// What the settings become before the kernel runs: the box radius at the current
-// inputRate, the window, the blend-weight table and the tone table; and the
-// carving of the work buffer into the column-sum arrays.
+// What the settings become before the kernel runs: the box radius at a sampling
+// rate, the window, the blend-weight table and the tone table; and the carving of
+// a work area into the column-sum arrays.
 #pragma once
 
-#include "sdk/filter_record.h"
+#include "engine/engine_types.h"
 
 // The box never shrinks below 3 x 3 and never outgrows the input margins.
 constexpr int32 kMinRadius = 1;
@@ -39,21 +39,24 @@ struct EffectTables {
     int32 mistTable[kMistTableSize];      // final output value by blended value
 };
 
-// The three column-sum arrays carved out of the locked work buffer.
+// The three column-sum arrays carved out of a work area.
 struct ColumnSumArrays {
-    uint32* channel[kColourChannels];  // null while no work buffer is attached
+    uint32* channel[kColourChannels];  // null while no work area is given
     int32 filterWidth;                 // W; each array has W + 194 entries
 };
+
+// A sampling rate of 1.0 in 16.16 fixed point.
+constexpr int32 kRateOneFixed = 0x10000;
 
 // 2R + 5G + B of a pixel, 0..2040.
 inline int32 luminanceIndex(int32 red, int32 green, int32 blue) {
     return 2 * red + 5 * green + blue;
 }
 
-// The box radius for a Radiation setting (0..100) at a host sampling rate: the base
+// The box radius for a Radiation setting (0..100) at a sampling rate (16.16): the base
 // radius divided by the rate, rounded half up, plus one, kept in 1..96. A rate of
-// zero or below (hosts that never set it) is read as 1.0.
-uint32 radiusForRate(int32 radiation, Fixed inputRate);
+// zero or below (a caller that never sets one) is read as 1.0.
+uint32 radiusForRate(int32 radiation, int32 inputRate);
 // Amount 0..100 as a blend weight in 1/1024: 0..1024.
 int32 amountScaleFor(int32 amount);
 // Mist 0..100 as the output level that black is lifted to: 0..63.
@@ -63,28 +66,10 @@ void fillAmountTable(int32 amountScale, int32* table);
 // table[j] = mistLevel + j * (255 - mistLevel) / 255 rounded to nearest, for j = 0..255.
 void fillMistTable(int32 mistLevel, int32* table);
 // All derived values for the given settings (each limited to 0..100) and rate.
-void deriveEffectTables(int32 radiation, int32 amount, int32 mist, Fixed inputRate,
+void deriveEffectTables(int32 radiation, int32 amount, int32 mist, int32 inputRate,
                         EffectTables* tables);
 
-// The tables of the last preparation (radius 1 and empty tables before the first).
-const EffectTables& effectTables();
-// The column-sum arrays of the attached work buffer.
-const ColumnSumArrays& columnSumArrays();
-// The attached work buffer as one block, and its size in bytes (0 when none).
-void* workBufferBlock();
-int32 attachedWorkBufferSize();
-
-// (W + 194) * 12 bytes, W the width of filterRect.
-int32 workBufferSize(const FilterRecord* record);
-// Points the three column-sum arrays into the locked work buffer.
-void attachWorkBuffer(const FilterRecord* record, void* block);
-// Derives radius, window and both tables from explicit settings (each limited to
-// 0..100) and a sampling rate, for callers that keep their own settings.
-void prepareEffectFor(int32 radiation, int32 amount, int32 mist, Fixed inputRate);
-// prepareEffectFor with the module's working settings (effect_settings.h) and the
-// record's inputRate (1.0 without a record); always 0. It lives with those settings
-// in params/effect_settings.cpp, so that the engine itself reads no module state.
-int32 prepareEffect(const FilterRecord* record);
-// Called after the last strip, before the work buffer is freed: forgets the buffer,
-// so that nothing can reach it once the pass has disposed of it.
-void finishEffect(const FilterRecord* record);
+// W + 194 entries per channel for output rows up to W pixels wide: (W + 194) * 12 bytes.
+size_t columnSumBytes(int32 maxWidth);
+// The three arrays one after another from `block` on (null arrays for a null block).
+ColumnSumArrays columnSumArraysIn(void* block, int32 maxWidth);

@@ -9,7 +9,7 @@
 // divisionExactUpTo tests exactly that bound for the largest dividend.
 #pragma once
 
-#include "sdk/host_types.h"
+#include "engine/engine_types.h"
 
 struct ExactDivisor {
     uint32 multiplier;  // ceil(2^(32 + shift) / divisor), below 2^32

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstring>
 
+#include "engine/effect_engine.h"
 #include "engine/fast_kernel_constants.h"
 #include "engine/fast_rows.h"
 
@@ -14,20 +15,16 @@ constexpr uintptr_t kSumsAlignment = 32;
 // 8 bytes past the last entry, into the means; this keeps even those in the block.
 constexpr int32 kMeansSlack = 32;
 
-VectorLevel levelLimit = VectorLevel::widest;
-// Derived by the last preparation; nothing is reproduced before the first.
-FastKernelConstants preparedConstants = {};
-
 uint8* alignedStart(void* block) {
     uintptr_t address = reinterpret_cast<uintptr_t>(block);
     uintptr_t aligned = (address + kSumsAlignment - 1) & ~(kSumsAlignment - 1);
     return static_cast<uint8*>(block) + (aligned - address);
 }
 
-int32 bytesNeeded(const StripJob& job) {
-    int32 entries = job.columnSums.filterWidth + kColumnSumExtraEntries;
-    return int32(kSumsAlignment - 1) + entries * job.source.pixelBytes * int32(sizeof(uint16)) +
-           job.width * kMeanBytesPerPixel + kMeansSlack;
+size_t bytesNeeded(const StripJob& job) {
+    size_t entries = size_t(job.columnSums.filterWidth) + kColumnSumExtraEntries;
+    return size_t(kSumsAlignment - 1) + entries * size_t(job.source.pixelBytes) * sizeof(uint16) +
+           size_t(job.width) * kMeanBytesPerPixel + kMeansSlack;
 }
 
 FastLayout layoutFor(const StripJob& job) {
@@ -71,23 +68,27 @@ void replicateEdgeSums(const FastLayout& layout) {
 #if LUMIVEIL_X86_VECTORS
 // What the processor offers; the checks include the operating system's support
 // for the wider registers.
-bool processorHasAvx512() {
+struct ProcessorVectors {
+    bool avx512;
+    bool avx2;
+};
+
+ProcessorVectors detectProcessorVectors() {
     __builtin_cpu_init();
-    return __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
-           __builtin_cpu_supports("avx512vl");
+    ProcessorVectors found;
+    found.avx512 = __builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512bw") &&
+                   __builtin_cpu_supports("avx512vl");
+    found.avx2 = __builtin_cpu_supports("avx2");
+    return found;
 }
 
-bool processorHasAvx2() {
-    __builtin_cpu_init();
-    return __builtin_cpu_supports("avx2");
-}
-
-// The row routines, chosen in one place: the widest the processor has, within the limit.
-const RowRoutines& rowRoutines() {
-    static const bool avx512 = processorHasAvx512();
-    static const bool avx2 = processorHasAvx2();
-    if (avx512 && levelLimit == VectorLevel::widest) return avx512RowRoutines();
-    if (avx2 && levelLimit != VectorLevel::baseline) return avx2RowRoutines();
+// The row routines, chosen in one place: the widest the processor has, within the
+// limit. The processor is asked once, by whichever thread comes first; the answer
+// is read-only after that.
+const RowRoutines& rowRoutines(VectorLevel level) {
+    static const ProcessorVectors processor = detectProcessorVectors();
+    if (processor.avx512 && level == VectorLevel::widest) return avx512RowRoutines();
+    if (processor.avx2 && level != VectorLevel::baseline) return avx2RowRoutines();
     return sse2RowRoutines();
 }
 #endif
@@ -114,38 +115,34 @@ void moveSumsDown(const FastLayout& layout, const StripSource& source, int32 y,
 
 }  // namespace
 
-void limitVectorLevel(VectorLevel level) { levelLimit = level; }
-
-void prepareFastKernel(const EffectTables& tables) {
-    preparedConstants = fastKernelConstantsFor(tables);
-}
-
-const char* vectorLevelName() {
+const char* vectorLevelNameFor(VectorLevel level) {
 #if LUMIVEIL_X86_VECTORS
-    return rowRoutines().name;
+    return rowRoutines(level).name;
 #else
+    (void)level;
     return "none";
 #endif
 }
 
-bool fastKernelHandles(const StripJob& job) {
+bool fastKernelHandles(const StripJob& job, const FastKernelConstants& constants) {
 #if LUMIVEIL_X86_VECTORS
     int32 planes = job.source.pixelBytes;
     if (planes != kRgbPlanes && planes != kRgbaPlanes) return false;
+    if (job.outPixelBytes != planes) return false;
     if (!job.inputCoversStrip) return false;
     if (job.workBufferBytes < bytesNeeded(job)) return false;
-    return preparedConstants.tablesReproduced;
+    return constants.tablesReproduced;
 #else
     (void)job;
+    (void)constants;
     return false;
 #endif
 }
 
-void filterStripFast(const StripJob& job) {
+void filterStripFast(const StripJob& job, const FastKernelConstants& constants, VectorLevel level) {
 #if LUMIVEIL_X86_VECTORS
-    const FastKernelConstants& constants = preparedConstants;
     const FastLayout layout = layoutFor(job);
-    const RowRoutines& routines = rowRoutines();
+    const RowRoutines& routines = rowRoutines(level);
     uint8* out = job.out;
     for (int32 row = 0; row < job.rowCount; ++row) {
         int32 y = job.firstRow + row;
@@ -158,5 +155,7 @@ void filterStripFast(const StripJob& job) {
     }
 #else
     (void)job;
+    (void)constants;
+    (void)level;
 #endif
 }

@@ -1,19 +1,19 @@
-// One strip of work for a kernel variant: the input block as the host delivered
-// it, the strip's place in the image, the tables and the column sums.
+// One call's work for a kernel variant: the input block as the caller gave it, the
+// output rows' place in the picture, the tables and the column sums.
 #pragma once
 
 #include <cstddef>
 
 #include "engine/effect_tables.h"
 
-// The input block that the host delivered (inRect), read with its edges
-// replicated outward: a row or column outside it is read as the nearest one
-// inside. With the full margins around outRect no clamping ever happens.
+// The input block, read with its edges replicated outward: a row or column outside
+// it is read as the nearest one inside. With the full margins around the output no
+// clamping ever happens.
 struct StripSource {
     const uint8* data;   // first byte of pixel (top, left)
     ptrdiff_t rowBytes;  // inRowBytes
-    int32 pixelBytes;    // planes, 3 or more; bytes after the third are never used
-    int32 top;           // inRect; bottom and right exclusive
+    int32 pixelBytes;    // 3 or more; bytes after the third are never used
+    int32 top;           // the input rectangle; bottom and right exclusive
     int32 left;
     int32 bottom;
     int32 right;
@@ -37,19 +37,19 @@ struct StripJob {
     StripSource source;
     const EffectTables* tables;
     ColumnSumArrays columnSums;  // channel[0] is also the start of the whole work buffer
-    int32 workBufferBytes;
-    int32 firstRow;  // image row of the strip's first output row (outRect.top)
+    size_t workBufferBytes;
+    int32 firstRow;  // picture row of the first output row
     int32 rowCount;  // at least 1
-    int32 left;      // image column of the first output pixel (outRect.left)
+    int32 left;      // picture column of the first output pixel
     int32 width;     // output pixels per row, at least 1, at most filterWidth
-    // Columns of the box's reach that lie inside inRect: the column sums of the
+    // Columns of the box's reach that lie inside the input: the column sums of the
     // columns beyond them are copies of these edge columns.
     int32 firstReadColumn;
     int32 lastReadColumn;
-    uint8* out;  // first output pixel of the first row (outData)
+    uint8* out;  // first output pixel of the first row
     ptrdiff_t outRowBytes;
-    int32 outPixelBytes;  // planes
-    // inRect holds every pixel of outRect: no clamping is needed for the pixels
+    int32 outPixelBytes;  // 3 or more
+    // The input holds every output pixel: no clamping is needed for the pixels
     // under the output (only for the box's reach beyond them).
     bool inputCoversStrip;
     bool columnSumsValid;  // false: build them from scratch on the first row

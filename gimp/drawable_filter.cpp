@@ -1,7 +1,7 @@
 #include "gimp/drawable_filter.h"
 
+#include "engine/region_walk.h"
 #include "gimp/drawable_pixels.h"
-#include "gimp/region_filter.h"
 
 namespace {
 
@@ -27,7 +27,9 @@ const char* filterDrawable(gint32 drawable, const EffectValues& values) {
     if (refusal != nullptr) return refusal;
 
     RegionJob job;
-    job.values = values;
+    job.radiation = values.radiation;
+    job.amount = values.amount;
+    job.mist = values.mist;
     job.layerWidth = gimp_drawable_width(drawable);
     job.layerHeight = gimp_drawable_height(drawable);
     if (!gimp_drawable_mask_intersect(drawable, &job.target.left, &job.target.top,

@@ -6,7 +6,7 @@
 
 #include <libgimp/gimp.h>
 
-#include "gimp/region_filter.h"
+#include "engine/region_walk.h"
 
 struct DrawablePixels {
     GeglBuffer* source;       // the drawable as it is; read only

@@ -4,7 +4,7 @@
 #include <cstring>
 
 #include "params/parameter_file_codec.h"
-#include "ui/text_toolkit.h"
+#include "text/text_toolkit.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <new>
 
+#include "engine/region_walk.h"
 #include "gimp/drawable_pixels.h"
-#include "gimp/region_filter.h"
 
 namespace {
 
@@ -35,7 +35,9 @@ bool readForCanvas(void* context, const PixelArea& area, PixelRows rows) {
 void renderPreview(GimpPreview* preview, const EffectValues* values) {
     const gint32 drawable = gimp_drawable_preview_get_drawable_id(GIMP_DRAWABLE_PREVIEW(preview));
     RegionJob job;
-    job.values = *values;
+    job.radiation = values->radiation;
+    job.amount = values->amount;
+    job.mist = values->mist;
     job.layerWidth = gimp_drawable_width(drawable);
     job.layerHeight = gimp_drawable_height(drawable);
     gimp_preview_get_position(preview, &job.target.left, &job.target.top);

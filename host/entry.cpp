@@ -4,13 +4,12 @@
 
 #include "host/filter_pass.h"
 #include "params/parameter_block.h"
+#include "platform/module_instance.h"
 #include "sdk/host_constants.h"
 #include "sdk/layout_checks.h"
 #include "ui/about_box.h"
 
 namespace {
-
-HINSTANCE instanceOfThisModule = nullptr;
 
 constexpr unsigned kHighestSelector = filterSelectorFinish;
 
@@ -44,8 +43,6 @@ int32 dispatchSelector(int16 selector, void* record) {
 
 }  // namespace
 
-HINSTANCE moduleInstance() { return instanceOfThisModule; }
-
 extern "C" void ENTRYPOINT(int16 selector, void* record, intptr_t* /*data: not used*/,
                            int16* result) {
     const int32 status = dispatchSelector(selector, record);
@@ -53,6 +50,6 @@ extern "C" void ENTRYPOINT(int16 selector, void* record, intptr_t* /*data: not u
 }
 
 extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-    if (reason == DLL_PROCESS_ATTACH) instanceOfThisModule = instance;
+    if (reason == DLL_PROCESS_ATTACH) setModuleInstance(instance);
     return TRUE;
 }

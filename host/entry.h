@@ -1,4 +1,4 @@
-// The module's one export and its instance handle.
+// The module's one export.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +6,3 @@
 #include "sdk/filter_record.h"
 
 extern "C" void ENTRYPOINT(int16 selector, void* record, intptr_t* data, int16* result);
-
-// The module's instance, for loading its templates, bitmaps and strings.
-HINSTANCE moduleInstance();

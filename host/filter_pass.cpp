@@ -5,14 +5,14 @@
 
 #include "host/filter_pass.h"
 
-#include "engine/box_mean_kernel.h"
-#include "engine/effect_settings.h"
 #include "engine/effect_tables.h"
 #include "host/host_errors.h"
-#include "host/host_memory.h"
-#include "host/strip_geometry.h"
+#include "params/effect_settings.h"
 #include "params/parameter_block.h"
+#include "platform/host_memory.h"
 #include "sdk/host_constants.h"
+#include "strips/module_effect.h"
+#include "strips/strip_geometry.h"
 #include "ui/parameter_dialog.h"
 
 namespace {

@@ -1,7 +1,7 @@
-#include "engine/effect_settings.h"
+#include "params/effect_settings.h"
 
-#include "engine/effect_tables.h"
 #include "params/current_parameters.h"
+#include "strips/module_effect.h"
 
 int32 clampInt(int32 value, int32 low, int32 high) {
     if (value < low) return low;

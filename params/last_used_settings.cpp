@@ -1,9 +1,9 @@
 #include "params/last_used_settings.h"
 
-#include "host/entry.h"
 #include "params/parameter_defaults.h"
 #include "params/parameter_file_codec.h"
 #include "params/settings_path.h"
+#include "platform/module_instance.h"
 #include "resources/resource_ids.h"
 #include "sdk/host_constants.h"
 

@@ -8,10 +8,10 @@
 
 #include <cstring>
 
-#include "host/host_memory.h"
 #include "params/current_parameters.h"
 #include "params/last_used_settings.h"
 #include "params/parameter_defaults.h"
+#include "platform/host_memory.h"
 #include "sdk/host_constants.h"
 
 namespace {

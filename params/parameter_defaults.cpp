@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "engine/effect_settings.h"
 #include "params/current_parameters.h"
-#include "ui/text_toolkit.h"
+#include "params/effect_settings.h"
+#include "text/text_toolkit.h"
 
 void fillDefaultSet(ParameterSet& set) {
     set.showDialog = 1;

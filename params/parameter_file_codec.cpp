@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "ui/text_toolkit.h"
+#include "text/text_toolkit.h"
 
 namespace {
 

@@ -1,10 +1,13 @@
-// Load... and Save... of the parameter dialog: *.prm files holding one file image.
+// *.prm files holding one file image: read into and written from currentParameters.
+// The parameter dialog's Load... and Save... ask for the path (ui/file_dialogs.h).
 #pragma once
 
 #include "sdk/host_types.h"
 
-// Asks for a file and loads it into currentParameters. 0 also when the user
-// cancels or the file is not a parameter file; else a system error code.
-int32 loadParameterFile();
-// Asks for a file name and writes currentParameters there, named after the file.
-int32 saveParameterFile();
+// Loads the file at `path` into currentParameters. 0 also when the file is not a
+// parameter file; else a system error code.
+int32 loadParameterFileAt(const char* path);
+// Writes currentParameters to `path`, the image named `ownName` (the file's own
+// name, extension included). 0 or a system error code.
+int32 saveParameterFileAt(const char* path, const char* ownName);
+// Neither function shows a message: a failure is returned and the dialog stays as it was.

@@ -15,6 +15,10 @@
 # the install is retried with the release's own suite as target.
 # Every failure ends in one sentence on standard error and a non-zero status.
 
+# Another apt-get or dpkg at work (an unattended upgrade, a second install step)
+# holds the package locks: wait for it rather than fail.
+apt_lock_wait=(-o DPkg::Lock::Timeout=600)
+
 apt_lists_refreshed=no
 apt_lists_complete=no
 apt_need=()
@@ -47,7 +51,7 @@ apt_refresh_lists() {
   shift
   log=$(mktemp)
   for try in 1 2 3; do
-    if apt-get update -qq "$@" >"$log" 2>&1; then
+    if apt-get update -qq "${apt_lock_wait[@]}" "$@" >"$log" 2>&1; then
       rm -f "$log"
       return 0
     fi
@@ -81,7 +85,8 @@ apt_require_root() {
 apt_get_install() {
   local log status=0
   log=$(mktemp)
-  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "$@" >"$log" 2>&1 ||
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+    "${apt_lock_wait[@]}" "$@" >"$log" 2>&1 ||
     status=$?
   apt_install_error=$(grep -m1 '^E:' "$log" || tail -n1 "$log")
   rm -f "$log"

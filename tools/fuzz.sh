@@ -1,20 +1,19 @@
 #!/usr/bin/env bash
 # Builds every tests/fuzz/*_fuzz.cpp as a libFuzzer target (clang, with
-# AddressSanitizer and UBSan) and runs each for a while, then prints per target
-# how many inputs ran and how many crashes were found (distinct crashing inputs;
-# one fault often shows as several). Exits 1 when any crash was found. Not part
-# of the test suite.
+# AddressSanitizer and UBSan) through CMake (tests/fuzz/CMakeLists.txt, which also
+# says what each links) and runs each for a while, then prints per target how many
+# inputs ran and how many crashes were found (distinct crashing inputs; one fault
+# often shows as several). Exits 1 when any crash was found. tools/run-tests.sh
+# runs it for a few seconds a target.
 #
 # Usage: tools/fuzz.sh [seconds-per-target]        (default 60)
 #
-# Every target is linked with the portable sources listed in cmake/sources.cmake
-# (LUMIVEIL_PORTABLE_SOURCES). A target that needs more names them in a line
-#   // fuzz-sources: plughost/pipl_reader.cpp other/file.cpp
-# (paths relative to the repository). Crashing inputs are kept in
-# <build>/artifacts/<target>/; the corpus grows in <build>/corpus/<target>/, and
-# files in tests/fuzz/seeds/<target>/, if there are any, start it.
+# Crashing inputs are kept in <build>/artifacts/<target>/; the corpus grows in
+# <build>/corpus/<target>/, and files in tests/fuzz/seeds/<target>/, if there are
+# any, start it.
 #
-# Environment: FUZZ_BUILD_DIR (default build/fuzz), FUZZ_CXX (default clang++).
+# Environment: FUZZ_BUILD_DIR (default build/fuzz), FUZZ_CXX (default clang++),
+# FUZZ_CC (default clang).
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
@@ -28,43 +27,24 @@ if ! [[ "$seconds" =~ ^[1-9][0-9]*$ ]]; then
 fi
 command -v "$cxx" >/dev/null || { echo "fuzz: $cxx not found (clang with libFuzzer is needed)" >&2; exit 2; }
 
-sanitizers=address,undefined
-flags=(-std=c++17 -g -O1 -fno-omit-frame-pointer -fno-sanitize-recover=all -Wall -Wextra -I"$root")
-
-# The portable sources, read from the list the CMake build uses.
-mapfile -t portable < <(sed -n '/set(LUMIVEIL_PORTABLE_SOURCES/,/)/p' "$root/cmake/sources.cmake" |
-                        grep -v 'set(' | tr -d ')' | tr -s ' \t' '\n' | grep '\.cpp$')
-[ "${#portable[@]}" -gt 0 ] || { echo "fuzz: no portable sources found in cmake/sources.cmake" >&2; exit 2; }
-
-mkdir -p "$build/obj" "$build/logs"
-
-# One object per source; a few small files, so they are simply rebuilt every time.
-object_for() {
-  local source=$1
-  local object="$build/obj/${source//\//_}.o"
-  "$cxx" "${flags[@]}" -fsanitize=fuzzer-no-link,$sanitizers -c "$root/$source" -o "$object"
-  echo "$object"
-}
-
-portable_objects=()
-for source in "${portable[@]}"; do portable_objects+=("$(object_for "$source")"); done
-
-shopt -s nullglob
-targets=("$root"/tests/fuzz/*_fuzz.cpp)
+mkdir -p "$(dirname "$build")"
+# The targets and what they link come from the CMake build (tests/fuzz/CMakeLists.txt),
+# in a clang build folder of their own.
+cmake -S "$root" -B "$build" -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER="$cxx" \
+      -DCMAKE_C_COMPILER="${FUZZ_CC:-clang}" -DLUMIVEIL_FUZZ=ON -DLUMIVEIL_SANITIZE=OFF \
+      -DLUMIVEIL_TESTS=OFF -DLUMIVEIL_GIMP=OFF >"$build.configure.log" 2>&1 ||
+  { cat "$build.configure.log" >&2; exit 2; }
+mapfile -t targets < <(grep -v '^$' "$build/fuzz_targets.txt")
 [ "${#targets[@]}" -gt 0 ] || { echo "fuzz: no tests/fuzz/*_fuzz.cpp targets" >&2; exit 2; }
+echo "fuzz: building ${targets[*]}"
+cmake --build "$build" -j"$(nproc)" --target "${targets[@]}" >"$build.build.log" 2>&1 ||
+  { tail -n 40 "$build.build.log" >&2; exit 2; }
+mkdir -p "$build/logs"
 
 declare -A executions crashes
 names=()
-for target_source in "${targets[@]}"; do
-  name=$(basename "$target_source" .cpp)
+for name in "${targets[@]}"; do
   names+=("$name")
-  extra_objects=()
-  for extra in $(sed -n 's|^[[:space:]]*//[[:space:]]*fuzz-sources:||p' "$target_source"); do
-    extra_objects+=("$(object_for "$extra")")
-  done
-  echo "fuzz: building $name"
-  "$cxx" "${flags[@]}" -fsanitize=fuzzer,$sanitizers "$target_source" "${portable_objects[@]}" \
-         ${extra_objects[@]+"${extra_objects[@]}"} -o "$build/$name"
 
   corpus="$build/corpus/$name"
   artifacts="$build/artifacts/$name"

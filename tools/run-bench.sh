@@ -33,26 +33,29 @@ cmake --build "$build_dir" -j2 --target engine_bench
 echo "run-bench: $(nproc) cores, load average $(cut -d' ' -f1-3 /proc/loadavg)"
 "$build_dir/engine_bench" "$@"
 
-# The same engine as the Windows modules build it (mingw-w64, -O2 -msse2), timed under
-# Wine, for each width that this machine can run. Skipped with LUMIVEIL_BENCH_WINDOWS=0.
+# The same engine as the Windows modules build it, timed under Wine for each width that
+# this machine can run: engine_speed.exe from the modules' own build folders
+# (cmake/windows_bench.cmake), configured as tools/build.sh does if they are missing.
+# Skipped with LUMIVEIL_BENCH_WINDOWS=0.
 [ "${LUMIVEIL_BENCH_WINDOWS:-1}" = 1 ] || exit 0
 export WINEPREFIX="${WINEPREFIX:-$build_dir/wine}" WINEDEBUG=-all
-sources=("$source_dir/bench/engine_speed_windows.cpp" "$source_dir/bench/bench_images.cpp"
-         "$source_dir/bench/bench_pass.cpp" "$source_dir"/engine/*.cpp
-         "$source_dir/params/current_parameters.cpp" "$source_dir/params/effect_settings.cpp")
-for target in i686 x86_64; do
-  compiler="$target-w64-mingw32-g++"
-  exe="$build_dir/engine_speed_$target.exe"
-  if [ "$target" = i686 ]; then loader=/usr/lib/wine/wine; else loader=/usr/lib/wine/wine64; fi
-  if ! command -v "$compiler" >/dev/null || [ ! -x "$loader" ]; then
-    echo "run-bench: no $compiler or Wine for $target, skipping its timing"
+for width in win32 win64; do
+  if [ "$width" = win32 ]; then
+    target=i686 loader=/usr/lib/wine/wine
+  else
+    target=x86_64 loader=/usr/lib/wine/wine64
+  fi
+  tree="$source_dir/build/$width"
+  if ! command -v "$target-w64-mingw32-g++" >/dev/null || [ ! -x "$loader" ]; then
+    echo "run-bench: no $target-w64-mingw32-g++ or Wine for $width, skipping its timing"
     continue
   fi
-  "$compiler" -std=c++17 -O2 -msse2 -mfpmath=sse -Wall -Wextra -I"$source_dir" "${sources[@]}" \
-      -static -static-libgcc -static-libstdc++ -o "$exe"
+  cmake -S "$source_dir" -B "$tree" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_TOOLCHAIN_FILE="$source_dir/cmake/toolchain-$target-w64-mingw32.cmake" >/dev/null
+  cmake --build "$tree" -j2 --target engine_speed
   echo
-  if ! "$loader" "$exe"; then
-    echo "run-bench: Wine cannot run the $target build here (a kernel without 32-bit support" \
+  if ! "$loader" "$tree/engine_speed.exe"; then
+    echo "run-bench: Wine cannot run the $width build here (a kernel without 32-bit support" \
          "cannot start 32-bit Wine), so it is not timed"
   fi
 done

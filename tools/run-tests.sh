@@ -1,11 +1,14 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds everything and runs every test: the native unit
 # tests (sanitizers on), the module's Windows unit tests and the end-to-end tests
-# of both modules under Wine.
+# of both modules under Wine; then a short fuzzing pass over every fuzz target, so
+# that none of them can stop building unseen.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
+# Seconds each fuzz target runs here; tools/fuzz.sh alone runs longer.
+fuzz_seconds=${LUMIVEIL_FUZZ_SECONDS:-5}
 
 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
-cd "$root/build/native"
-ctest --output-on-failure -j"$(nproc)" "$@"
+(cd "$root/build/native" && ctest --output-on-failure -j"$(nproc)" "$@")
+"$root/tools/fuzz.sh" "$fuzz_seconds"

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "host/entry.h"
+#include "platform/module_instance.h"
 #include "resources/resource_ids.h"
 
 namespace {

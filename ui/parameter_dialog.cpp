@@ -9,10 +9,10 @@
 
 #include <commctrl.h>  // after windows.h, which it builds on
 
-#include "host/entry.h"
-#include "params/parameter_files.h"
+#include "platform/module_instance.h"
 #include "resources/resource_ids.h"
 #include "sdk/host_constants.h"
+#include "ui/file_dialogs.h"
 #include "ui/preview.h"
 #include "ui/slider_pairs.h"
 #include "ui/text_fields.h"

@@ -3,11 +3,12 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "engine/box_mean_kernel.h"
 #include "engine/effect_tables.h"
-#include "host/strip_geometry.h"
+#include "params/effect_settings.h"
 #include "resources/resource_ids.h"
 #include "sdk/host_constants.h"
+#include "strips/module_effect.h"
+#include "strips/strip_geometry.h"
 
 namespace {
 

@@ -4,10 +4,10 @@
 
 #include <commctrl.h>  // after windows.h, which it builds on
 
-#include "engine/effect_settings.h"
+#include "params/effect_settings.h"
 #include "sdk/host_constants.h"
+#include "text/text_toolkit.h"
 #include "ui/text_fields.h"
-#include "ui/text_toolkit.h"
 
 namespace {
 

@@ -1,4 +1,3 @@
-// fuzz-sources: plughost/pipl_reader.cpp
 // libFuzzer target: the reference host's PiPL reader on arbitrary bytes. It
 // must never read outside them, and what it reports must hold together.
 

@@ -1,7 +1,7 @@
 // The settings store and its accessors, and clampInt.
 #include <gtest/gtest.h>
 
-#include "engine/effect_settings.h"
+#include "params/effect_settings.h"
 #include "params/parameter_set.h"
 
 namespace {

@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "engine/box_mean_kernel.h"
-#include "engine/effect_settings.h"
 #include "engine/effect_tables.h"
+#include "params/effect_settings.h"
 #include "params/parameter_set.h"
+#include "strips/module_effect.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include "engine/effect_tables.h"
 #include "engine/exact_division.h"
 #include "engine/fast_kernel_constants.h"
+#include "sdk/host_types.h"
 
 namespace {
 

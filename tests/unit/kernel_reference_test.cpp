@@ -7,11 +7,11 @@
 #include <random>
 #include <vector>
 
-#include "engine/box_mean_kernel.h"
-#include "engine/effect_settings.h"
 #include "engine/effect_tables.h"
 #include "engine/fast_kernel.h"
+#include "params/effect_settings.h"
 #include "params/parameter_set.h"
+#include "strips/module_effect.h"
 
 namespace {
 

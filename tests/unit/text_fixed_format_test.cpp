@@ -7,7 +7,7 @@
 #include <limits>
 #include <string>
 
-#include "ui/text_toolkit.h"
+#include "text/text_toolkit.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 #include <cstring>
 #include <string>
 
-#include "ui/text_toolkit.h"
+#include "text/text_toolkit.h"
 
 namespace {
 

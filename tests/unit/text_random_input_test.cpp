@@ -7,7 +7,7 @@
 #include <random>
 #include <vector>
 
-#include "ui/text_toolkit.h"
+#include "text/text_toolkit.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <string>
 
-#include "ui/text_toolkit.h"
+#include "text/text_toolkit.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/host_memory.h"
+#include "platform/host_memory.h"
 
 namespace {
 

@@ -6,7 +6,7 @@
 
 #include <cstdio>
 
-#include "engine/fast_kernel.h"
+#include "strips/module_effect.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "ui/text_toolkit.h"
+#include "text/text_toolkit.h"
 
 #include <cfloat>
 #include <cstring>

@@ -7,10 +7,10 @@
 
 // Version exactly 1, at least six procs, all six non-null.
 bool hostHandlesUsable(const FilterRecord* record);
-Handle newHandle(const FilterRecord* record, int32 size);  // null when memory runs out
+Handle newHandle(const FilterRecord* record, int32 size);       // null when memory runs out
 void disposeHandle(const FilterRecord* record, Handle handle);  // null ignored
 Ptr lockHandle(const FilterRecord* record, Handle handle, Boolean moveHigh);  // null on failure
-void unlockHandle(const FilterRecord* record, Handle handle);  // null ignored
+void unlockHandle(const FilterRecord* record, Handle handle);                 // null ignored
 
 // The handle's size in bytes as far as it can be known: the host's answer (0 when
 // the host cannot tell), or the size of a fallback handle's data block.

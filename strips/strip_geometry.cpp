@@ -1,6 +1,6 @@
-#include "host/strip_geometry.h"
+#include "strips/strip_geometry.h"
 
-#include "engine/box_mean_kernel.h"
+#include "strips/module_effect.h"
 
 namespace {
 

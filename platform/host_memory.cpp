@@ -3,7 +3,7 @@
 // holding the address of a fixed, zero-filled "data block". The data block is
 // fixed, so an address from lockHandle stays valid until disposeHandle.
 
-#include "host/host_memory.h"
+#include "platform/host_memory.h"
 
 #include <windows.h>
 

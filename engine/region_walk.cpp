@@ -1,12 +1,10 @@
-#include "gimp/region_filter.h"
+#include "engine/region_walk.h"
 
 #include <cstring>
 #include <memory>
 #include <new>
 
-#include "engine/box_mean_kernel.h"
-#include "engine/effect_tables.h"
-#include "sdk/filter_record.h"
+#include "engine/effect_engine.h"
 
 namespace {
 
@@ -53,11 +51,16 @@ bool advanceBand(const RegionJob& job, InputBand& band, int32 top, int32 bottom)
     return job.read(job.context, area, rows);
 }
 
-Rect localRect(const RegionJob& job, int32 top, int32 left, int32 bottom, int32 right) {
-    // The target's top left corner is the engine's origin; kLargestRegionSide
-    // keeps every coordinate within 16 bits.
-    return Rect{int16(top - job.target.top), int16(left - job.target.left),
-                int16(bottom - job.target.top), int16(right - job.target.left)};
+// Everything one run owns; freed together at its end.
+struct RegionRun {
+    EffectState state;
+    ByteBlock work;
+    EffectWork workArea;
+};
+
+PixelBlock blockAt(uint8* data, int32 rowBytes, int32 planes, int32 top, int32 left, int32 bottom,
+                   int32 right) {
+    return PixelBlock{data, rowBytes, planes, top, left, bottom, right};
 }
 
 StripRows stripRows(const RegionJob& job, int32 top) {
@@ -82,8 +85,7 @@ void carryExtraPlanes(const RegionJob& job, const InputBand& band, const StripRo
     }
 }
 
-RegionResult walkStrips(const RegionJob& job, FilterRecord& record, InputBand& band,
-                        PixelRows out) {
+RegionResult walkStrips(const RegionJob& job, RegionRun& run, InputBand& band, PixelRows out) {
     const int32 targetBottom = job.target.top + job.target.height;
     const int32 bandRight = band.columns.left + band.columns.width;
     for (int32 top = job.target.top; top < targetBottom; top += kRegionStripHeight) {
@@ -96,15 +98,11 @@ RegionResult walkStrips(const RegionJob& job, FilterRecord& record, InputBand& b
             return RegionResult::stopped;
         }
         carryExtraPlanes(job, band, strip, out);
-        record.outRect = localRect(job, strip.top, job.target.left, strip.bottom,
-                                   job.target.left + job.target.width);
-        record.inRect =
-            localRect(job, strip.inputTop, band.columns.left, strip.inputBottom, bandRight);
-        record.inData = band.bytes.get();
-        record.inRowBytes = band.rowBytes;
-        record.outData = out.data;
-        record.outRowBytes = out.rowBytes;
-        processStrip(&record);
+        PixelBlock input = blockAt(band.bytes.get(), band.rowBytes, job.planes, strip.inputTop,
+                                   band.columns.left, strip.inputBottom, bandRight);
+        PixelBlock output = blockAt(out.data, out.rowBytes, job.planes, strip.top, job.target.left,
+                                    strip.bottom, job.target.left + job.target.width);
+        filterPixels(&run.state, run.workArea, input, output);
         PixelArea written = {job.target.left, strip.top, job.target.width, strip.bottom - top};
         if (!job.write(job.context, written, out)) return RegionResult::stopped;
     }
@@ -131,20 +129,14 @@ RegionResult filterRegion(const RegionJob& job) {
     ByteBlock outBytes(allocateBytes(size_t(kRegionStripHeight) * out.rowBytes));
     out.data = outBytes.get();
 
-    FilterRecord record;
-    std::memset(&record, 0, sizeof record);
-    record.filterRect =
-        localRect(job, job.target.top, job.target.left, job.target.top + job.target.height,
-                  job.target.left + job.target.width);
-    record.planes = int16(job.planes);
-    record.inputRate = kFixedOne;
-    ByteBlock workBuffer(allocateBytes(size_t(workBufferSize(&record))));
+    std::unique_ptr<RegionRun> run(new (std::nothrow) RegionRun);
+    if (!band.bytes || !outBytes || !run) return RegionResult::outOfMemory;
+    run->workArea.maxWidth = job.target.width;
+    run->workArea.bytes = effectWorkBytes(job.target.width);
+    run->work.reset(allocateBytes(run->workArea.bytes));
+    run->workArea.block = run->work.get();
+    if (!run->work) return RegionResult::outOfMemory;
 
-    if (!band.bytes || !outBytes || !workBuffer) return RegionResult::outOfMemory;
-
-    attachWorkBuffer(&record, workBuffer.get());
-    prepareEffectFor(job.values.radiation, job.values.amount, job.values.mist, kFixedOne);
-    RegionResult result = walkStrips(job, record, band, out);
-    finishEffect(&record);
-    return result;
+    prepareEffectState(&run->state, job.radiation, job.amount, job.mist, kRateOneFixed);
+    return walkStrips(job, *run, band, out);
 }

@@ -1,12 +1,11 @@
-// The box-mean kernel: every pixel moved toward the rounded mean of the box
-// around it, weighted by darkness, then through the tone table.
+// The module's one effect: a module-wide EffectState and the work buffer that the
+// pass attaches, and the translation from the host's FilterRecord (inRect, outRect,
+// inData, outData, planes, inputRate) into the engine's pixel blocks. The pass,
+// the preview and the parameter layer reach the engine through here.
 #pragma once
 
+#include "engine/effect_engine.h"
 #include "sdk/filter_record.h"
-
-// The input margins around outRect: those of the largest radius, whatever the settings.
-constexpr int32 kMarginBefore = 96;  // rows above, columns to the left
-constexpr int32 kMarginAfter = 97;   // rows below, columns to the right
 
 // inRect = outRect grown by 96 above and left, 97 below and right (never wrapping
 // past the 16-bit coordinate range).
@@ -31,11 +30,33 @@ bool stripInputUsable(const FilterRecord* record);
 void invalidateColumnSums();
 bool columnSumsValid();
 
-// Which implementation processStrip runs. The optimised kernel is the default; the
-// plain one is the reference that it is tested against.
-enum class KernelChoice { optimised, plain };
+// Which implementation processStrip runs (the optimised kernel unless told otherwise).
 void chooseKernel(KernelChoice choice);
 KernelChoice chosenKernel();
 // The kernel that wrote the last strip: the optimised one leaves to the plain one the
 // pixel layouts and deliveries that it does not handle.
 KernelChoice kernelOfLastStrip();
+// The widest vectors the module's optimised kernel may use, and the name of the
+// instruction set that it runs with under that limit.
+void limitVectorLevel(VectorLevel level);
+const char* vectorLevelName();
+
+// The tables of the last preparation (radius 1 and empty tables before the first).
+const EffectTables& effectTables();
+// The column-sum arrays of the attached work buffer.
+const ColumnSumArrays& columnSumArrays();
+// The attached work buffer as one block, and its size in bytes (0 when none).
+void* workBufferBlock();
+int32 attachedWorkBufferSize();
+
+// (W + 194) * 12 bytes, W the width of filterRect.
+int32 workBufferSize(const FilterRecord* record);
+// Lends the module's effect the locked work buffer for the pass; a null block is
+// finishEffect.
+void attachWorkBuffer(const FilterRecord* record, void* block);
+// Derives radius, window and both tables from explicit settings (each limited to
+// 0..100) and a sampling rate.
+void prepareEffectFor(int32 radiation, int32 amount, int32 mist, Fixed inputRate);
+// Called after the last strip, before the work buffer is freed: forgets the buffer,
+// so that nothing can reach it once the pass has disposed of it.
+void finishEffect(const FilterRecord* record);

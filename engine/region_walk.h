@@ -1,16 +1,17 @@
 // Runs the effect engine over one rectangle of a layer, strip by strip, reading
 // the layer's own pixels around it: wherever the box reaches past the rectangle
 // it sees real layer pixels, and beyond the layer's edge it sees that edge
-// repeated, as the module sees them from a host that pads its input. GIMP-free:
-// the caller supplies the pixel reads and writes.
+// repeated, as the module sees them from a host that pads its input. The caller
+// supplies the pixel reads and writes; every run has its own effect state, work
+// area and buffers, so any number may run at once.
 #pragma once
 
-#include "gimp/effect_values.h"
+#include "engine/engine_types.h"
 
 // Rows of output per strip: the module's strip height, so progress moves alike.
 constexpr int32 kRegionStripHeight = 32;
-// The engine's coordinates are 16-bit: the rectangle plus the kernel's margins
-// must fit, so a side may be at most 32767 - 97 pixels.
+// A side may be at most 32767 - 97 pixels, as in the module, whose host
+// coordinates are 16-bit and must hold the rectangle plus the kernel's margins.
 constexpr int32 kLargestRegionSide = 32670;
 
 // A rectangle of layer pixels; width and height at least 1 when in use.
@@ -37,7 +38,9 @@ using WriteStrip = bool (*)(void* context, const PixelArea& strip, PixelRows row
 using ReportRows = bool (*)(void* context, int32 rowsDone, int32 rowsTotal);
 
 struct RegionJob {
-    EffectValues values;  // each 0..100
+    int32 radiation;  // each 0..100
+    int32 amount;
+    int32 mist;
     int32 layerWidth;
     int32 layerHeight;
     PixelArea target;  // inside the layer
@@ -51,6 +54,5 @@ struct RegionJob {
 enum class RegionResult { done, stopped, tooLarge, outOfMemory };
 
 // Filters job.target; writes every strip of it in order, top to bottom, unless a
-// callback stops the run. Uses the engine's module-wide tables and column sums,
-// so only one region may be filtered at a time.
+// callback stops the run. Keeps nothing between runs.
 RegionResult filterRegion(const RegionJob& job);

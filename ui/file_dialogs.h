@@ -1,0 +1,11 @@
+// Load... and Save... of the parameter dialog: the common file dialogs, then the
+// parameter files themselves (params/parameter_files.h).
+#pragma once
+
+#include "sdk/host_types.h"
+
+// Asks for a file and loads it into currentParameters. 0 also when the user
+// cancels or the file is not a parameter file; else a system error code.
+int32 loadParameterFile();
+// Asks for a file name and writes currentParameters there, named after the file.
+int32 saveParameterFile();
