@@ -30,4 +30,5 @@ if ! "$root/tools/ia32-status" >/dev/null && ! command -v qemu-i386 >/dev/null; 
   fi
 fi
 "$root/tools/ia32-status" --register
+"$root/tools/make-gimp3-root.sh"
 echo "install-deps: all packages present"

@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Writes the release archive from the two built modules.
+"""Writes the release archive from the two built modules and the GEGL operation.
 
     python3 tools/make_package.py SOURCE_DIR BUILD_DIR DIST_DIR
 
 DIST_DIR/Lumiveil-<version>.zip holds win32/ and win64/LumiveilFilter.8bf as
-built, README.txt (release/guide.txt), LICENSE.txt and SHA256SUMS, the sums of
-those four; DIST_DIR/SHA256SUMS beside it holds the archive's sum. The version
+built, linux-x86_64/lumiveil-gegl.so (BUILD_DIR/gegl/), README.txt
+(release/guide.txt), LICENSE.txt and SHA256SUMS, the sums of those five; DIST_DIR/SHA256SUMS beside it holds the archive's sum. The version
 is the VERSION file's.
 
 Deterministic: the entries are in name order and carry one fixed date and the
@@ -20,6 +20,10 @@ import zipfile
 PRODUCT = "Lumiveil"
 MODULE_NAME = "LumiveilFilter.8bf"
 WIDTHS = ("win32", "win64")
+# The GEGL operation for GIMP 3, GIMP 2.10 and the gegl command on Linux x86-64.
+GEGL_MODULE_NAME = "lumiveil-gegl.so"
+GEGL_BUILD = "gegl"
+GEGL_FOLDER = "linux-x86_64"
 SUMS_NAME = "SHA256SUMS"
 VERSION_MARK = "@VERSION@"
 # The earliest date a zip entry can carry; no clock is read.
@@ -55,6 +59,8 @@ def archive_entries(source_dir, build_dir, version):
     for width in WIDTHS:
         with open(os.path.join(build_dir, width, MODULE_NAME), "rb") as f:
             entries[f"{width}/{MODULE_NAME}"] = f.read()
+    with open(os.path.join(build_dir, GEGL_BUILD, GEGL_MODULE_NAME), "rb") as f:
+        entries[f"{GEGL_FOLDER}/{GEGL_MODULE_NAME}"] = f.read()
     guide = read_text(os.path.join(source_dir, "release", "guide.txt"))
     entries["README.txt"] = windows_text(guide.replace(VERSION_MARK, version))
     entries["LICENSE.txt"] = windows_text(read_text(os.path.join(source_dir, "LICENSE")))

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Makes the release archive: builds the two filter modules (or brings their builds
-# up to date), checks the shipped bytes as a host and Windows read them, and writes
-# build/dist/Lumiveil-<version>.zip with SHA256SUMS beside it.
+# Makes the release archive: builds the two filter modules and the GEGL operation
+# (or brings their builds up to date), checks the modules' shipped bytes as a host
+# and Windows read them, and writes build/dist/Lumiveil-<version>.zip with
+# SHA256SUMS beside it.
 #
 #   tools/package.sh                       the archive of this working tree
 #   tools/package.sh --check-reproducible  builds and packages the current commit
@@ -10,9 +11,20 @@
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
+# The GEGL operation as shipped: Release, no sanitizers, no tests, in build/gegl.
+build_gegl_operation() {
+  local log="$root/build/gegl.configure.log"
+  cmake -S "$root" -B "$root/build/gegl" -DCMAKE_BUILD_TYPE=Release -DLUMIVEIL_SANITIZE=OFF \
+    -DLUMIVEIL_TESTS=OFF -DLUMIVEIL_GIMP=OFF >"$log" 2>&1 || { cat "$log"; exit 1; }
+  cmake --build "$root/build/gegl" -j"$(nproc)" --target lumiveil-gegl
+  [ -f "$root/build/gegl/lumiveil-gegl.so" ] ||
+    { echo "package: no GEGL operation built (install libgegl-dev); nothing packaged" >&2; exit 1; }
+}
+
 package() {
   local dist="$root/build/dist" arch log archive
   "$root/tools/build.sh" --filter-only
+  build_gegl_operation
   for arch in win32 win64; do
     log="$root/build/$arch.package-checks.log"
     LUMIVEIL_ARCH=$arch LUMIVEIL_BUILD="$root/build" LUMIVEIL_SOURCE="$root" \
@@ -47,7 +59,7 @@ check_reproducible() {
   local version files
   version=$(head -n 1 "${copies[0]}/VERSION")
   files=(win32/LumiveilFilter.8bf win64/LumiveilFilter.8bf win32/LumiveilFilter.8bf.debug
-    win64/LumiveilFilter.8bf.debug "dist/Lumiveil-$version.zip" dist/SHA256SUMS)
+    win64/LumiveilFilter.8bf.debug gegl/lumiveil-gegl.so "dist/Lumiveil-$version.zip" dist/SHA256SUMS)
   for file in "${files[@]}"; do
     cmp -s "${copies[0]}/build/$file" "${copies[1]}/build/$file" || differing+=("$file")
   done

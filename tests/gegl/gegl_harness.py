@@ -1,0 +1,98 @@
+"""What the GEGL operation's tests share: where things are, the module's own bytes
+through plughost, and running the gegl command with the operation installed.
+
+Environment (ctest sets it): LUMIVEIL_GEGL_OP, the built operation module;
+LUMIVEIL_BUILD, the folder holding win64/; LUMIVEIL_WINEPREFIX for plughost.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SOURCE = os.environ.get("LUMIVEIL_SOURCE") or os.path.dirname(os.path.dirname(HERE))
+sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
+sys.path.insert(0, os.path.join(SOURCE, "tests", "gimp"))
+
+from pngio import Image, read_png  # noqa: E402
+
+BUILD = os.environ.get("LUMIVEIL_BUILD") or os.path.join(SOURCE, "build")
+OPERATION = os.environ.get("LUMIVEIL_GEGL_OP") or os.path.join(BUILD, "native",
+                                                               "lumiveil-gegl.so")
+MODULE = os.path.join(BUILD, "win64", "LumiveilFilter.8bf")
+OPERATION_NAME = "quietharbor:lumiveil"
+SETTING_NAMES = ("radiation", "amount", "mist")
+SKIPPED = 77
+PLUGHOST_TIMEOUT = 300
+GEGL_TIMEOUT = 300
+
+
+def install_operation(data_home):
+    """Installs the module as a user would, into DATA_HOME/gegl-0.4/plug-ins."""
+    subprocess.run([os.path.join(SOURCE, "tools", "install-gegl-op.sh"), "--module", OPERATION,
+                    "--into", os.path.join(data_home, "gegl-0.4", "plug-ins")],
+                   check=True, stdout=subprocess.DEVNULL)
+
+
+def module_result(picture, settings, out, channels):
+    """The 64-bit module's output for the whole picture, through plughost."""
+    arguments = [os.path.join(SOURCE, "tools", "plughost"), "--arch", "win64", "run", MODULE,
+                 "--in", picture, "--out", out,
+                 "--do", "type 201 %d; type 202 %d; type 203 %d; click 1" % tuple(settings)]
+    if channels == 4:
+        arguments += ["--planes", "4"]
+    run = subprocess.run(arguments, stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                         timeout=PLUGHOST_TIMEOUT, universal_newlines=True)
+    if run.returncode != 0:
+        raise AssertionError("plughost failed:\n" + run.stdout)
+    return read_png(out)
+
+
+def without_alpha(image):
+    """The colour channels of an RGBA image (the operation always answers in RGBA)."""
+    colour = Image(image.width, image.height, 3)
+    for channel in range(3):
+        colour.data[channel::3] = image.data[channel::4]
+    return colour
+
+
+def crop(image, left, top, width, height):
+    part = Image(width, height, image.channels)
+    row_bytes = width * image.channels
+    for y in range(height):
+        start = image.offset(left, top + y)
+        part.data[y * row_bytes:(y + 1) * row_bytes] = image.data[start:start + row_bytes]
+    return part
+
+
+def alpha_values(image):
+    return set(image.data[3::4])
+
+
+def operation_arguments(settings):
+    """The operation and its properties on a gegl command line; None keeps the defaults."""
+    if settings is None:
+        return [OPERATION_NAME]
+    return [OPERATION_NAME] + ["%s=%d" % pair for pair in zip(SETTING_NAMES, settings)]
+
+
+def run_gegl(picture, out, operations, data_home, threads=None):
+    """picture through the given chain of operations into out, an 8-bit PNG."""
+    environment = dict(os.environ, XDG_DATA_HOME=data_home)
+    if threads:
+        environment["GEGL_THREADS"] = str(threads)
+    arguments = (["gegl", "--", "gegl:load", "path=" + picture] + operations +
+                 ["gegl:png-save", "path=" + out, "bitdepth=8"])
+    run = subprocess.run(arguments, env=environment, stdout=subprocess.PIPE,
+                         stderr=subprocess.STDOUT, timeout=GEGL_TIMEOUT, universal_newlines=True)
+    if run.returncode != 0 or not os.path.exists(out):
+        raise AssertionError("gegl wrote no %s:\n%s" % (out, run.stdout))
+
+
+def missing_parts(need_module=True):
+    parts = [("the gegl command", shutil.which("gegl")),
+             ("the operation at " + OPERATION, os.path.exists(OPERATION))]
+    if need_module:
+        parts.append(("the module at " + MODULE, os.path.exists(MODULE)))
+    return [what for what, present in parts if not present]

@@ -1,0 +1,80 @@
+"""GIMP 3 for the tests: the Debian 13 root that tools/make-gimp3-root.sh makes, a
+private folder inside it, and commands run there through tools/gimp3-root-run.
+
+Each test gets its own folder under the root's /tmp holding its pictures, GIMP's
+profile (GIMP3_DIRECTORY), HOME and XDG folders, and the operation installed in
+a GEGL folder of its own (XDG_DATA_HOME), so nothing is shared with other runs.
+"""
+
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+from gegl_harness import SKIPPED, SOURCE, install_operation
+
+ROOT = os.environ.get("LUMIVEIL_GIMP3_ROOT") or "/var/cache/lumiveil/gimp3-root"
+READY_MARK = ".lumiveil-ready"
+RUN = os.path.join(SOURCE, "tools", "gimp3-root-run")
+
+
+def missing_root():
+    """Why GIMP 3 cannot run here, or None."""
+    if not os.path.exists(os.path.join(ROOT, READY_MARK)):
+        return "no GIMP 3 root at %s (tools/make-gimp3-root.sh makes it)" % ROOT
+    if os.geteuid() != 0:
+        return "running GIMP 3 in its root needs root (chroot)"
+    return None
+
+
+def exit_unless_ready(missing):
+    """Ends the test as skipped, saying why, when parts are missing or GIMP 3 cannot run."""
+    reasons = (["no " + ", no ".join(missing)] if missing else []) + \
+        ([missing_root()] if missing_root() else [])
+    if reasons:
+        print("skipped: " + "; ".join(reasons))
+        sys.exit(SKIPPED)
+
+
+class Workspace:
+    """A folder inside the root, seen as `inside` from GIMP and `outside` from here."""
+
+    def __init__(self, prefix):
+        self.outside = tempfile.mkdtemp(prefix=prefix, dir=os.path.join(ROOT, "tmp"))
+        self.inside = "/tmp/" + os.path.basename(self.outside)
+        for folder in ("home", "profile", "data", "config", "cache"):
+            os.makedirs(os.path.join(self.outside, folder))
+        install_operation(self.host("data"))
+
+    def host(self, name):
+        return os.path.join(self.outside, name)
+
+    def guest(self, name):
+        return self.inside + "/" + name
+
+    def environment(self):
+        """Variables for GIMP inside the root: everything private to this folder."""
+        return ["HOME=" + self.guest("home"), "GIMP3_DIRECTORY=" + self.guest("profile"),
+                "XDG_DATA_HOME=" + self.guest("data"), "XDG_CONFIG_HOME=" + self.guest("config"),
+                "XDG_CACHE_HOME=" + self.guest("cache")]
+
+    def command(self, program, arguments, x11=False, extra_environment=()):
+        """The command line that runs program inside the root."""
+        return ([RUN] + (["--x11"] if x11 else []) + ["env"] + self.environment() +
+                list(extra_environment) + [program] + list(arguments))
+
+    def remove(self):
+        shutil.rmtree(self.outside, ignore_errors=True)
+
+
+def run_batch(workspace, commands, timeout):
+    """gimp-console-3.0 headless, Script-Fu commands in order; --quit ends GIMP
+    after the last even when one fails (GIMP would otherwise wait for ever)."""
+    arguments = ["-i", "--quit", "--batch-interpreter", "plug-in-script-fu-eval"]
+    for command in commands:
+        arguments += ["-b", command]
+    run = subprocess.run(workspace.command("gimp-console-3.0", arguments),
+                         stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                         stderr=subprocess.STDOUT, timeout=timeout, universal_newlines=True)
+    return run.stdout

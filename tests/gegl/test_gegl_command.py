@@ -1,0 +1,178 @@
+"""The GEGL operation through the gegl command, against the module's own bytes.
+
+The operation is installed with tools/install-gegl-op.sh into a private
+XDG_DATA_HOME, so GEGL finds it beside its own operations and nothing of the
+machine's user folders is read. Every whole-picture result must equal, byte for
+byte, what the 64-bit module gives in plughost for the same picture and settings;
+GEGL's tiling and threads, a render of part of the picture, and a colour profile
+in the file must not change a byte either.
+"""
+
+import os
+import random
+import shutil
+import struct
+import sys
+import tempfile
+import unittest
+import zlib
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, HERE)
+
+from gegl_harness import (SKIPPED, alpha_values, crop, install_operation,  # noqa: E402
+                          missing_parts, module_result, operation_arguments, run_gegl,
+                          without_alpha)
+from pngio import Image, describe_difference, read_png, write_png  # noqa: E402
+from test_gimp_plugin import make_picture  # noqa: E402
+
+PICTURES = {"rgb": (300, 200, 3), "rgba": (300, 200, 4)}
+# settings None: the operation's defaults, which must be the module's 50/50/0.
+CASES = [
+    ("rgb", (30, 80, 10)),
+    ("rgba", (60, 90, 20)),
+    ("rgb", (0, 0, 0)),
+    ("rgba", (100, 100, 100)),
+    ("rgb", None),
+]
+DEFAULTS = (50, 50, 0)
+# Noise large enough that GEGL's threads work on their pieces at the same time for
+# long: anything two pieces share then shows in the bytes in every run.
+NOISE_SIZE = (1600, 1200, 4)
+THREAD_COUNTS = (1, 8)
+# left, top, width, height: near the top left corner, so the halo meets two edges.
+PART = (37, 61, 150, 90)
+OPAQUE = {255}
+
+
+def iccp_chunk(profile):
+    data = b"Lumiveil test RGB\0\0" + zlib.compress(profile)
+    return (struct.pack(">I", len(data)) + b"iCCP" + data +
+            struct.pack(">I", zlib.crc32(b"iCCP" + data) & 0xFFFFFFFF))
+
+
+def s15_fixed16(value):
+    return struct.pack(">i", int(round(value * 65536)))
+
+
+def xyz_tag(x, y, z):
+    return b"XYZ \0\0\0\0" + s15_fixed16(x) + s15_fixed16(y) + s15_fixed16(z)
+
+
+def wide_gamut_profile():
+    """An ICC v2 matrix profile with Adobe RGB (1998)'s primaries and gamma 2.2:
+    a colour space far enough from sRGB that any conversion would change bytes."""
+    gamma = b"curv\0\0\0\0" + struct.pack(">IH", 1, 563) + b"\0\0"  # 563 / 256 = 2.2
+    description = b"Lumiveil test RGB\0"
+    tags = [
+        (b"desc", b"desc\0\0\0\0" + struct.pack(">I", len(description)) + description +
+         b"\0" * 12 + b"\0" * 70),
+        (b"wtpt", xyz_tag(0.9642, 1.0, 0.8249)),
+        (b"rXYZ", xyz_tag(0.6097, 0.3111, 0.0195)),
+        (b"gXYZ", xyz_tag(0.2053, 0.6257, 0.0609)),
+        (b"bXYZ", xyz_tag(0.1492, 0.0632, 0.7446)),
+        (b"rTRC", gamma), (b"gTRC", gamma), (b"bTRC", gamma),
+    ]
+    offset = 128 + 4 + 12 * len(tags)
+    table, body = b"", b""
+    for signature, data in tags:
+        data += b"\0" * (-len(data) % 4)
+        table += signature + struct.pack(">II", offset + len(body), len(data))
+        body += data
+    size = offset + len(body)
+    header = (struct.pack(">I", size) + b"\0" * 4 + bytes([2, 0x10, 0, 0]) + b"mntrRGB XYZ " +
+              b"\0" * 12 + b"acsp" + b"\0" * 24 + b"\0" * 4 + xyz_tag(0.9642, 1.0, 0.8249)[8:] +
+              b"\0" * 48)
+    return header + struct.pack(">I", len(tags)) + table + body
+
+
+def with_profile(png, profile):
+    """The PNG's bytes with an iCCP chunk after its header chunk."""
+    header_end = 8 + 8 + 13 + 4
+    return png[:header_end] + iccp_chunk(profile) + png[header_end:]
+
+
+class GeglCommandTests(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix="lumiveil-gegl-")
+        cls.data_home = cls.path("data")
+        install_operation(cls.data_home)
+        cls.pictures = {}
+        for seed, (name, size) in enumerate(sorted(PICTURES.items())):
+            cls.pictures[name] = make_picture(*size, seed)
+            write_png(cls.path(name + ".png"), cls.pictures[name])
+        width, height, channels = NOISE_SIZE
+        noise = random.Random(len(PICTURES)).randbytes(width * height * channels)
+        write_png(cls.path("noise.png"), Image(width, height, channels, noise))
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.folder, ignore_errors=True)
+
+    @classmethod
+    def path(cls, name):
+        return os.path.join(cls.folder, name)
+
+    def gegl_file(self, picture, name, settings, extra=(), threads=None):
+        out = self.path(name + ".png")
+        run_gegl(self.path(picture + ".png"), out, operation_arguments(settings) + list(extra),
+                 self.data_home, threads)
+        return out
+
+    def gegl(self, picture, name, settings, extra=()):
+        return read_png(self.gegl_file(picture, name, settings, extra))
+
+    def test_results_equal_the_modules_bytes(self):
+        for index, (picture, settings) in enumerate(CASES):
+            with self.subTest(picture=picture, settings=settings):
+                ours = self.gegl(picture, "gegl-%d" % index, settings)
+                channels = PICTURES[picture][2]
+                theirs = module_result(self.path(picture + ".png"), settings or DEFAULTS,
+                                       self.path("module-%d.png" % index), channels)
+                if channels == 3:
+                    self.assertEqual(alpha_values(ours), OPAQUE)
+                    ours = without_alpha(ours)
+                self.assertEqual(ours, theirs, describe_difference(ours, theirs))
+                if settings != (0, 0, 0):
+                    self.assertNotEqual(ours, self.pictures[picture], "the filter changed nothing")
+
+    def test_thread_count_does_not_change_the_bytes(self):
+        paths = [self.gegl_file("noise", "threads-%d" % count, (70, 60, 15), threads=count)
+                 for count in THREAD_COUNTS]
+        files = []
+        for path in paths:
+            with open(path, "rb") as result:
+                files.append(result.read())
+        # One encoder, one setting: equal pixels give equal files, and comparing the
+        # files spares decoding two large pictures.
+        if files[0] != files[1]:
+            one, many = (read_png(path) for path in paths)
+            self.fail(describe_difference(many, one))
+
+    def test_part_of_the_picture_equals_that_part_of_the_whole(self):
+        left, top, width, height = PART
+        whole = self.gegl("rgba", "whole", (40, 70, 5))
+        part = self.gegl("rgba", "part", (40, 70, 5),
+                         ["gegl:crop", "x=%d" % left, "y=%d" % top, "width=%d" % width,
+                          "height=%d" % height])
+        expected = crop(whole, left, top, width, height)
+        self.assertEqual(part, expected, describe_difference(part, expected))
+
+    def test_colour_profile_changes_no_byte(self):
+        with open(self.path("rgb.png"), "rb") as plain:
+            png = plain.read()
+        with open(self.path("profiled.png"), "wb") as profiled:
+            profiled.write(with_profile(png, wide_gamut_profile()))
+        plain_result = self.gegl("rgb", "plain", (30, 80, 10))
+        profiled_result = self.gegl("profiled", "profiled-out", (30, 80, 10))
+        self.assertEqual(profiled_result, plain_result,
+                         describe_difference(profiled_result, plain_result))
+
+
+if __name__ == "__main__":
+    missing = missing_parts()
+    if missing:
+        print("skipped: no " + ", no ".join(missing))
+        sys.exit(SKIPPED)
+    unittest.main()
