@@ -11,10 +11,22 @@ namespace {
 std::string firstFailure;
 bool explained = false;
 
+// tools/plughost names a file here ($LUMIVEIL_SAID_FILE) to learn that plughost
+// said why it failed; otherwise it says itself that plughost ended without a word.
+void markSaid() {
+    char path[MAX_PATH];
+    const DWORD length = GetEnvironmentVariableA("LUMIVEIL_SAID_FILE", path, MAX_PATH);
+    if (length == 0 || length >= MAX_PATH) return;
+    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+}
+
 void sayOnStderr(const std::string& message) {
     std::fprintf(stderr, "plughost: %s\n", message.c_str());
     std::fflush(stderr);
     explained = true;
+    markSaid();
 }
 
 }  // namespace
@@ -53,6 +65,7 @@ void endRunNow(int status, const std::string& line) {
     const std::string said = "plughost: " + line + "\n";
     DWORD written = 0;
     WriteFile(GetStdHandle(STD_ERROR_HANDLE), said.data(), DWORD(said.size()), &written, nullptr);
+    markSaid();
     // The trace spells "crash: code=..." as "crash code=...".
     std::string traced = line;
     const size_t colon = traced.find(": ");
