@@ -8,15 +8,17 @@
 
 namespace {
 
+VectorLevel levelLimit = VectorLevel::widest;
+// Derived by the last preparation; nothing is reproduced before the first.
+FastKernelConstants preparedConstants = {};
+
+// The rest serves the vector rows alone: without them (ARM64) nothing calls it.
+#if LUMIVEIL_X86_VECTORS
 // The column sums start at the first 32-byte boundary of the work buffer.
 constexpr uintptr_t kSumsAlignment = 32;
 // Spare bytes after the row of means: loads of three-plane column sums read up to
 // 8 bytes past the last entry, into the means; this keeps even those in the block.
 constexpr int32 kMeansSlack = 32;
-
-VectorLevel levelLimit = VectorLevel::widest;
-// Derived by the last preparation; nothing is reproduced before the first.
-FastKernelConstants preparedConstants = {};
 
 uint8* alignedStart(void* block) {
     uintptr_t address = reinterpret_cast<uintptr_t>(block);
@@ -68,7 +70,6 @@ void replicateEdgeSums(const FastLayout& layout) {
     }
 }
 
-#if LUMIVEIL_X86_VECTORS
 // What the processor offers; the checks include the operating system's support
 // for the wider registers.
 bool processorHasAvx512() {
@@ -90,7 +91,6 @@ const RowRoutines& rowRoutines() {
     if (avx2 && levelLimit != VectorLevel::baseline) return avx2RowRoutines();
     return sse2RowRoutines();
 }
-#endif
 
 void buildSums(const FastLayout& layout, const StripSource& source, int32 y,
                const RowRoutines& routines) {
@@ -111,6 +111,7 @@ void moveSumsDown(const FastLayout& layout, const StripSource& source, int32 y,
                           leaving + layout.readOffset, layout.readBytes);
     replicateEdgeSums(layout);
 }
+#endif  // LUMIVEIL_X86_VECTORS
 
 }  // namespace
 
