@@ -30,4 +30,5 @@ if ! "$root/tools/ia32-status" >/dev/null && ! command -v qemu-i386 >/dev/null; 
   fi
 fi
 "$root/tools/ia32-status" --register
+"$root/tools/build-arm64-toolchain.sh" || echo "install-deps: no ARM64 toolchain (the reason above), so the ARM64 module is not built" >&2
 echo "install-deps: all packages present"
