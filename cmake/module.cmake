@@ -17,7 +17,9 @@ add_custom_target(lumiveil_artwork DEPENDS ${LUMIVEIL_ART_DIR}/about.bmp ${LUMIV
 set(LUMIVEIL_GENERATED_DIR ${CMAKE_BINARY_DIR}/generated)
 configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${LUMIVEIL_GENERATED_DIR}/lumiveil_version.h @ONLY)
 
-if(CMAKE_SIZEOF_VOID_P EQUAL 8)
+if(CMAKE_SYSTEM_PROCESSOR STREQUAL "ARM64")
+  set(LUMIVEIL_RC_DEFINES -DLUMIVEIL_WINARM64=1)
+elseif(CMAKE_SIZEOF_VOID_P EQUAL 8)
   set(LUMIVEIL_RC_DEFINES -DLUMIVEIL_WIN64=1)
 else()
   set(LUMIVEIL_RC_DEFINES -DLUMIVEIL_WIN32=1)
@@ -42,7 +44,12 @@ set_target_properties(LumiveilFilter PROPERTIES PREFIX "" SUFFIX ".8bf")
 target_include_directories(LumiveilFilter PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_libraries(LumiveilFilter PRIVATE lumiveil_portable user32 gdi32 comdlg32 kernel32)
 # The C and C++ runtimes are linked in, so the module imports system DLLs only.
-target_link_options(LumiveilFilter PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--enable-stdcall-fixup)
+# clang (ARM64) has only static runtimes to link, and ARM64 has no stdcall names to fix up.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  target_link_options(LumiveilFilter PRIVATE -static)
+else()
+  target_link_options(LumiveilFilter PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--enable-stdcall-fixup)
+endif()
 # A DLL of the Windows GUI subsystem, like the hosts that load it, with no link
 # time in its headers (the time stamps read 0).
 target_link_options(LumiveilFilter PRIVATE -Wl,--subsystem,windows -Wl,--no-insert-timestamp)

@@ -9,6 +9,12 @@
 
 namespace {
 
+VectorLevel levelLimit = VectorLevel::widest;
+// Derived by the last preparation; nothing is reproduced before the first.
+FastKernelConstants preparedConstants = {};
+
+// The rest serves the vector rows alone: without them (ARM64) nothing calls it.
+#if LUMIVEIL_X86_VECTORS
 // The column sums start at the first 32-byte boundary of the work buffer.
 constexpr uintptr_t kSumsAlignment = 32;
 // Spare bytes after the row of means: loads of three-plane column sums read up to
@@ -65,7 +71,6 @@ void replicateEdgeSums(const FastLayout& layout) {
     }
 }
 
-#if LUMIVEIL_X86_VECTORS
 // What the processor offers; the checks include the operating system's support
 // for the wider registers.
 struct ProcessorVectors {
@@ -91,7 +96,6 @@ const RowRoutines& rowRoutines(VectorLevel level) {
     if (processor.avx2 && level != VectorLevel::baseline) return avx2RowRoutines();
     return sse2RowRoutines();
 }
-#endif
 
 void buildSums(const FastLayout& layout, const StripSource& source, int32 y,
                const RowRoutines& routines) {
@@ -112,6 +116,7 @@ void moveSumsDown(const FastLayout& layout, const StripSource& source, int32 y,
                           leaving + layout.readOffset, layout.readBytes);
     replicateEdgeSums(layout);
 }
+#endif  // LUMIVEIL_X86_VECTORS
 
 }  // namespace
 

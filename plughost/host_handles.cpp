@@ -23,7 +23,6 @@ constexpr int16 kHandleProcsVersion = 1;
 constexpr int16 kUnsupportedVersion = 2;
 constexpr int16 kAllHandleProcs = 8;
 constexpr int16 kTooFewHandleProcs = 5;
-constexpr int16 kProcsTheModuleNeeds = 6;
 
 struct HandleBlock {
     uint32 magic;

@@ -10,7 +10,10 @@
 #include "sdk/host_types.h"
 
 // The PiPL code property this build of the host looks for.
-#ifdef _WIN64
+#if defined(__aarch64__) || defined(_M_ARM64)
+constexpr char kEntryPropertyName[] = "wa64";
+constexpr char kHostArchName[] = "win-arm64";
+#elif defined(_WIN64)
 constexpr char kEntryPropertyName[] = "8664";
 constexpr char kHostArchName[] = "win64";
 #else

@@ -47,7 +47,9 @@ std::string piplVersionText(const PiplRecord& pipl) {
 }
 
 const std::string& entryNameForThisHost(const PiplRecord& pipl) {
-#ifdef _WIN64
+#if defined(__aarch64__) || defined(_M_ARM64)
+    return pipl.entryArm64;
+#elif defined(_WIN64)
     return pipl.entryX64;
 #else
     return pipl.entryX86;

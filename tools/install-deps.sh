@@ -23,7 +23,9 @@ apt_install "$who" "${apt_need[@]}" || exit 1
 # those, qemu's user-mode emulator runs them, registered through binfmt_misc.
 # qemu 10 starts a 32-bit Wine process in about 1 s where bookworm's qemu 7.2
 # takes about 4 s, so on bookworm it comes from the release's backports.
-if ! "$root/tools/ia32-status" >/dev/null && ! command -v qemu-i386 >/dev/null; then
+# The same package brings qemu-aarch64, which runs the ARM64 module's arm64 Wine.
+if ! command -v qemu-aarch64 >/dev/null ||
+   { ! "$root/tools/ia32-status" >/dev/null && ! command -v qemu-i386 >/dev/null; }; then
   if [ "$(apt_codename)" != bookworm ] || ! apt_extra_suite "$who" bookworm-backports qemu-user; then
     apt_missing qemu-user-static
     apt_install "$who" "${apt_need[@]}" || exit 1
@@ -31,4 +33,5 @@ if ! "$root/tools/ia32-status" >/dev/null && ! command -v qemu-i386 >/dev/null; 
 fi
 "$root/tools/ia32-status" --register
 "$root/tools/make-gimp3-root.sh"
+"$root/tools/build-arm64-toolchain.sh" && "$root/tools/arm64-root.sh" || echo "install-deps: no ARM64 toolchain or emulated arm64 Wine (the reason above); the ARM64 tests will be skipped" >&2
 echo "install-deps: all packages present"

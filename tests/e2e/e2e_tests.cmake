@@ -43,6 +43,11 @@ if(LUMIVEIL_E2E)
     foreach(arch win32 win64)
       lumiveil_add_e2e(${name} ${script} ${arch} ${needs_wine})
     endforeach()
+    # The ARM64 module is read without Wine so far; its tests skip, saying why,
+    # where it is not built.
+    if(NOT needs_wine)
+      lumiveil_add_e2e(${name} ${script} win-arm64 OFF)
+    endif()
   endforeach()
 
   # The module's own unit tests, cross-built, run under Wine like the module.
@@ -53,4 +58,12 @@ if(LUMIVEIL_E2E)
                          RESOURCE_LOCK wine-${arch} SKIP_REGULAR_EXPRESSION "cannot run the win32 build here")
     lumiveil_test_environment(win.${arch}.module_tests ${arch})
   endforeach()
+  # The same for the ARM64 module, under emulated arm64 Wine (tools/arm64-wine);
+  # skipped, saying why, where that cannot run or the ARM64 build is missing.
+  add_test(NAME win.win-arm64.module_tests
+           COMMAND ${CMAKE_SOURCE_DIR}/tools/wine-run ${LUMIVEIL_BUILD_ROOT}/win-arm64/module_tests.exe)
+  set_tests_properties(win.win-arm64.module_tests PROPERTIES TIMEOUT 300 LABELS win
+                       RESOURCE_LOCK wine-win-arm64
+                       SKIP_REGULAR_EXPRESSION "cannot run ARM64 programs here;no program at")
+  lumiveil_test_environment(win.win-arm64.module_tests win-arm64)
 endif()

@@ -90,9 +90,20 @@ def ia32_status():
     return completed.stdout.decode().strip()
 
 
+def arm64_status():
+    """tools/arm64-status's line: 'emulated <interpreter> in <root>' or 'unavailable: <why>'."""
+    completed = subprocess.run([os.path.join(SOURCE, "tools", "arm64-status")],
+                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, timeout=60)
+    return completed.stdout.decode().strip()
+
+
 def arch_emulated(arch=None):
     """True when this architecture's programs run under qemu's emulation here."""
-    return (arch or ARCH) == "win32" and ia32_status().startswith("emulated")
+    arch = arch or ARCH
+    if arch == "win-arm64":
+        return arm64_status().startswith("emulated")
+    return arch == "win32" and ia32_status().startswith("emulated")
 
 
 def time_scale(arch=None):
@@ -108,6 +119,10 @@ def arch_runnable(arch=None):
         status = ia32_status()
         if status.startswith("unavailable"):
             return False, "the win32 build cannot run here: " + status.partition(": ")[2]
+    if (arch or ARCH) == "win-arm64":
+        status = arm64_status()
+        if status.startswith("unavailable"):
+            return False, "the win-arm64 build cannot run here: " + status.partition(": ")[2]
     return True, ""
 
 

@@ -19,6 +19,7 @@ PE32_PLUS_MAGIC = 0x20B
 # COFF machine numbers.
 MACHINE_I386 = 0x14C
 MACHINE_AMD64 = 0x8664
+MACHINE_ARM64 = 0xAA64
 
 # Data directory slots.
 DIRECTORY_EXPORT = 0
@@ -233,13 +234,18 @@ def directory_time_stamp(image, slot):
 
 
 def read_exports(image):
-    """(names, function count) of the export table."""
+    """(names, function count) of the export table.
+
+    Functions are the address table's slots that hold an address: a slot of 0
+    exports nothing. (lld 14, which links the ARM64 module, numbers ordinals from
+    a base of 0 and leaves slot 0 empty.)"""
     rva, size = image.directory(DIRECTORY_EXPORT)
     if rva == 0 or size == 0:
         return [], 0
-    (function_count, name_count, _functions, names_rva, _ordinals) = struct.unpack_from(
+    (slot_count, name_count, functions_rva, names_rva, _ordinals) = struct.unpack_from(
         "<IIIII", image.bytes_at(rva + 20, 20))
     names = [image.c_string(image.u32(names_rva + 4 * i)) for i in range(name_count)]
+    function_count = sum(1 for i in range(slot_count) if image.u32(functions_rva + 4 * i))
     return names, function_count
 
 

@@ -10,6 +10,7 @@
 
 namespace {
 
+#if defined(__x86_64__) || defined(__i386__)
 TEST(KernelChoice, ReportsTheRoutinesThisProcessorGets) {
     __builtin_cpu_init();
     const bool avx2 = __builtin_cpu_supports("avx2");
@@ -24,5 +25,13 @@ TEST(KernelChoice, ReportsTheRoutinesThisProcessorGets) {
                                     : " (AVX2 and AVX-512 routines unexercised here)"));
     EXPECT_STREQ(vectorLevelName(), avx512 ? "AVX-512" : (avx2 ? "AVX2" : "SSE2"));
 }
+#else
+// The ARM64 module has no vector rows: every strip goes through the plain kernel.
+TEST(KernelChoice, ReportsThePlainKernelOnArm64) {
+    limitVectorLevel(VectorLevel::widest);
+    std::printf("kernel: ARM64 module chooses %s (the plain kernel)\n", vectorLevelName());
+    EXPECT_STREQ(vectorLevelName(), "none");
+}
+#endif
 
 }  // namespace
