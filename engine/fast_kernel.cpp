@@ -9,10 +9,6 @@
 
 namespace {
 
-VectorLevel levelLimit = VectorLevel::widest;
-// Derived by the last preparation; nothing is reproduced before the first.
-FastKernelConstants preparedConstants = {};
-
 // The rest serves the vector rows alone: without them (ARM64) nothing calls it.
 #if LUMIVEIL_X86_VECTORS
 // The column sums start at the first 32-byte boundary of the work buffer.

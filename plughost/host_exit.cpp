@@ -11,16 +11,25 @@ namespace {
 std::string firstFailure;
 bool explained = false;
 
-// tools/plughost names a file here ($LUMIVEIL_SAID_FILE) to learn that plughost
-// said why it failed; otherwise it says itself that plughost ended without a word.
-void markSaid() {
+// tools/plughost names a file here ($LUMIVEIL_SAID_FILE) to learn what plughost
+// told the user: "said" once it has said why it fails, "finished N" once its
+// command is over and N is its status. A silent non-zero end is then the
+// wrapper's to name, and a crash of Wine's own teardown after "finished" is not
+// taken for plughost's.
+void noteForWrapper(const std::string& line) {
     char path[MAX_PATH];
     const DWORD length = GetEnvironmentVariableA("LUMIVEIL_SAID_FILE", path, MAX_PATH);
     if (length == 0 || length >= MAX_PATH) return;
-    HANDLE file = CreateFileA(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+    HANDLE file = CreateFileA(path, FILE_APPEND_DATA, 0, nullptr, OPEN_ALWAYS,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file != INVALID_HANDLE_VALUE) CloseHandle(file);
+    if (file == INVALID_HANDLE_VALUE) return;
+    const std::string text = line + "\n";
+    DWORD written = 0;
+    WriteFile(file, text.data(), DWORD(text.size()), &written, nullptr);
+    CloseHandle(file);
 }
+
+void markSaid() { noteForWrapper("said"); }
 
 void sayOnStderr(const std::string& message) {
     std::fprintf(stderr, "plughost: %s\n", message.c_str());
@@ -46,9 +55,13 @@ void noteFailure(const std::string& reason) {
 void noteCause(const std::string& reason) { firstFailure = reason; }
 
 int explainExit(int status) {
-    if (status == kExitSuccess || explained) return status;
-    sayOnStderr(firstFailure.empty() ? "failed with status " + std::to_string(status)
-                                     : firstFailure);
+    if (status != kExitSuccess && !explained) {
+        sayOnStderr(firstFailure.empty() ? "failed with status " + std::to_string(status)
+                                         : firstFailure);
+    }
+    std::fflush(stdout);
+    std::fflush(stderr);
+    noteForWrapper("finished " + std::to_string(status));
     return status;
 }
 

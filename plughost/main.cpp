@@ -193,8 +193,9 @@ int main(int argc, char** argv) {
     HostOptions options;
     std::string error;
     if (!parseHostOptions(argc, argv, &options, &error)) {
-        std::fprintf(stderr, "plughost: %s\n%s", error.c_str(), hostUsage());
-        return kExitHostError;
+        sayFailure(error);
+        std::fputs(hostUsage(), stderr);
+        return explainExit(kExitHostError);
     }
     localizePaths(&options);
     return explainExit(runCommand(options));
