@@ -1,5 +1,5 @@
 // engine_speed_windows: the engine's speed as the Windows module runs it, built with
-// mingw-w64 for i686 or x86_64 in the modules' build folders and run under Wine by
+// mingw-w64 for i686 or x86_64 (or clang for ARM64) in the modules' build folders and run under Wine by
 // tools/run-bench.sh (Google Benchmark is not available there). Prints megapixels
 // per second of a full pass over 4000 x 3000 RGB for each kernel at radius 1, 49 and
 // 96, and the time of the largest preview render; each figure is the best of several
@@ -59,8 +59,10 @@ struct Variant {
 
 const Variant kVariants[] = {
     {"optimised", KernelChoice::optimised, VectorLevel::widest},
+#if defined(__x86_64__) || defined(__i386__)  // ARM64 has NEON at every level
     {"optimised AVX2", KernelChoice::optimised, VectorLevel::avx2},
     {"optimised SSE2", KernelChoice::optimised, VectorLevel::baseline},
+#endif
     {"plain", KernelChoice::plain, VectorLevel::widest},
 };
 

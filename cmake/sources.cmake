@@ -10,6 +10,7 @@ set(LUMIVEIL_ENGINE_SOURCES
   engine/fast_kernel.cpp
   engine/fast_rows_scalar.cpp
   engine/fast_rows_sse2.cpp
+  engine/fast_rows_neon.cpp
   engine/fast_rows_avx2.cpp
   engine/fast_rows_avx512.cpp
   engine/fast_kernel_constants.cpp

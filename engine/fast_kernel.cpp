@@ -9,8 +9,8 @@
 
 namespace {
 
-// The rest serves the vector rows alone: without them (ARM64) nothing calls it.
-#if LUMIVEIL_X86_VECTORS
+// The rest serves the vector rows alone: without them nothing calls it.
+#if LUMIVEIL_VECTOR_ROWS
 // The column sums start at the first 32-byte boundary of the work buffer.
 constexpr uintptr_t kSumsAlignment = 32;
 // Spare bytes after the row of means: loads of three-plane column sums read up to
@@ -67,6 +67,7 @@ void replicateEdgeSums(const FastLayout& layout) {
     }
 }
 
+#if LUMIVEIL_X86_VECTORS
 // What the processor offers; the checks include the operating system's support
 // for the wider registers.
 struct ProcessorVectors {
@@ -92,6 +93,10 @@ const RowRoutines& rowRoutines(VectorLevel level) {
     if (processor.avx2 && level != VectorLevel::baseline) return avx2RowRoutines();
     return sse2RowRoutines();
 }
+#else
+// Every ARM64 processor has NEON, and nothing wider is used: no choice to make.
+const RowRoutines& rowRoutines(VectorLevel) { return neonRowRoutines(); }
+#endif
 
 void buildSums(const FastLayout& layout, const StripSource& source, int32 y,
                const RowRoutines& routines) {
@@ -112,12 +117,12 @@ void moveSumsDown(const FastLayout& layout, const StripSource& source, int32 y,
                           leaving + layout.readOffset, layout.readBytes);
     replicateEdgeSums(layout);
 }
-#endif  // LUMIVEIL_X86_VECTORS
+#endif  // LUMIVEIL_VECTOR_ROWS
 
 }  // namespace
 
 const char* vectorLevelNameFor(VectorLevel level) {
-#if LUMIVEIL_X86_VECTORS
+#if LUMIVEIL_VECTOR_ROWS
     return rowRoutines(level).name;
 #else
     (void)level;
@@ -126,7 +131,7 @@ const char* vectorLevelNameFor(VectorLevel level) {
 }
 
 bool fastKernelHandles(const StripJob& job, const FastKernelConstants& constants) {
-#if LUMIVEIL_X86_VECTORS
+#if LUMIVEIL_VECTOR_ROWS
     int32 planes = job.source.pixelBytes;
     if (planes != kRgbPlanes && planes != kRgbaPlanes) return false;
     if (job.outPixelBytes != planes) return false;
@@ -141,7 +146,7 @@ bool fastKernelHandles(const StripJob& job, const FastKernelConstants& constants
 }
 
 void filterStripFast(const StripJob& job, const FastKernelConstants& constants, VectorLevel level) {
-#if LUMIVEIL_X86_VECTORS
+#if LUMIVEIL_VECTOR_ROWS
     const FastLayout layout = layoutFor(job);
     const RowRoutines& routines = rowRoutines(level);
     uint8* out = job.out;

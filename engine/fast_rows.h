@@ -12,6 +12,13 @@
 #else
 #define LUMIVEIL_X86_VECTORS 0
 #endif
+#if defined(__aarch64__) && defined(__ARM_NEON)
+#define LUMIVEIL_ARM64_VECTORS 1
+#else
+#define LUMIVEIL_ARM64_VECTORS 0
+#endif
+// Without vector rows (neither above) every strip takes the plain kernel.
+#define LUMIVEIL_VECTOR_ROWS (LUMIVEIL_X86_VECTORS || LUMIVEIL_ARM64_VECTORS)
 
 constexpr int32 kRgbPlanes = 3;
 constexpr int32 kRgbaPlanes = 4;
@@ -56,6 +63,7 @@ struct RowRoutines {
 const RowRoutines& sse2RowRoutines();
 const RowRoutines& avx2RowRoutines();
 const RowRoutines& avx512RowRoutines();
+const RowRoutines& neonRowRoutines();
 
 // Scalar versions of the steps, from byte or pixel `from` on, for what is left at the
 // end of a row after the last whole vector.

@@ -689,13 +689,14 @@ TEST_P(KernelTest, UnusableDeliveryWritesNothingAndReadsNothingOutside) {
     }
 }
 
-// The optimised kernel exists where its vector rows do (x86); elsewhere (ARM64)
-// every strip takes the plain kernel, which is all there is to test.
+// The optimised kernel with every set of vector rows this build has.
 const KernelUnderTest kKernelsUnderTest[] = {
 #if defined(__x86_64__) || defined(__i386__)
     {"Optimised", KernelChoice::optimised, VectorLevel::widest},
     {"OptimisedAvx2", KernelChoice::optimised, VectorLevel::avx2},
     {"OptimisedSse2", KernelChoice::optimised, VectorLevel::baseline},
+#elif defined(__aarch64__)
+    {"OptimisedNeon", KernelChoice::optimised, VectorLevel::widest},
 #endif
     {"Plain", KernelChoice::plain, VectorLevel::widest},
 };
@@ -718,6 +719,11 @@ TEST(VectorLevel, LimitSelectsTheRoutines) {
     EXPECT_STREQ(vectorLevelName(), avx2 ? "AVX2" : "SSE2");
     limitVectorLevel(VectorLevel::widest);
     EXPECT_STREQ(vectorLevelName(), avx512 ? "AVX-512" : (avx2 ? "AVX2" : "SSE2"));
+#elif defined(__aarch64__)
+    for (VectorLevel level : {VectorLevel::baseline, VectorLevel::avx2, VectorLevel::widest}) {
+        limitVectorLevel(level);
+        EXPECT_STREQ(vectorLevelName(), "NEON");
+    }
 #else
     EXPECT_STREQ(vectorLevelName(), "none");
 #endif

@@ -26,11 +26,10 @@ TEST(KernelChoice, ReportsTheRoutinesThisProcessorGets) {
     EXPECT_STREQ(vectorLevelName(), avx512 ? "AVX-512" : (avx2 ? "AVX2" : "SSE2"));
 }
 #else
-// The ARM64 module has no vector rows: every strip goes through the plain kernel.
-TEST(KernelChoice, ReportsThePlainKernelOnArm64) {
+TEST(KernelChoice, ReportsTheNeonRowsOnArm64) {
     limitVectorLevel(VectorLevel::widest);
-    std::printf("kernel: ARM64 module chooses %s (the plain kernel)\n", vectorLevelName());
-    EXPECT_STREQ(vectorLevelName(), "none");
+    std::printf("kernel: ARM64 module chooses %s\n", vectorLevelName());
+    EXPECT_STREQ(vectorLevelName(), "NEON");
 }
 #endif
 
