@@ -8,7 +8,10 @@ arm64_root="${LUMIVEIL_ARM64_ROOT:-/var/cache/lumiveil/arm64-root}"
 arm64_suite=trixie  # the first Debian release whose arm64 Wine runs ARM64 PE programs
 
 # The Wine prefix, inside the root; created once by tools/arm64-root.sh (about
-# 30 s emulated) and reused, so a program starts in seconds.
+# 30 s emulated) and reused, so a program starts in seconds. A caller with a
+# prefix of its own (the tests: one per build folder, as for the x86 widths)
+# names it in $LUMIVEIL_ARM64_PREFIX, a folder outside the root that is seen at
+# the same path inside it.
 arm64_prefix=/var/lib/lumiveil/wine-arm64
 
 # The emulated CPU. Debian builds arm64 Wine with branch protection: ntdll.so
@@ -26,7 +29,7 @@ arm64_qemu_cpu=neoverse-n1
 arm64_wine_env=(
   HOME=/root
   XDG_RUNTIME_DIR=/run/lumiveil-xdg
-  WINEPREFIX="$arm64_prefix"
+  WINEPREFIX="${LUMIVEIL_ARM64_PREFIX:-$arm64_prefix}"
   QEMU_CPU="$arm64_qemu_cpu"
   WINEDEBUG="${WINEDEBUG:--all}"
   WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=}"

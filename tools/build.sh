@@ -2,7 +2,7 @@
 # Builds both modules and reference hosts (build/win32, build/win64), the ARM64
 # module where its toolchain is present (build/win-arm64) and, unless
 # --modules-only is given, the native unit tests under the sanitizers (build/native).
-# --filter-only builds the two filter modules alone, as tools/package.sh ships them.
+# --filter-only builds the filter modules alone, as tools/package.sh ships them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
@@ -24,13 +24,10 @@ case "${1:-}" in
   --modules-only | --filter-only) ;;
   *) build native -DCMAKE_BUILD_TYPE=Debug -DLUMIVEIL_SANITIZE=ON -DLUMIVEIL_BUILD_ROOT="$root/build" ;;
 esac
-# The ARM64 module and its unit tests (the end-to-end tests do not run at this
-# width yet, so its reference host is left out), where its toolchain has been
+# The ARM64 module, its reference host and tests, where its toolchain has been
 # built (tools/build-arm64-toolchain.sh).
 arm64_toolchain="${LUMIVEIL_ARM64_TOOLCHAIN:-/var/cache/lumiveil/arm64-toolchain}"
 if [ -f "$arm64_toolchain/.lumiveil-ready" ]; then
-  targets=(--target LumiveilFilter)
-  [ "${1:-}" = --filter-only ] || targets+=(--target module_tests)
   build win-arm64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-aarch64-w64-mingw32.cmake"
 else
   echo "build: no ARM64 module: its toolchain is not built (tools/build-arm64-toolchain.sh, once)"

@@ -1,5 +1,5 @@
 # End-to-end tests: every tests/e2e/test_*.py, once per module width, run by ctest
-# in the native build. They drive build/win32 and build/win64, under Wine unless
+# in the native build. They drive build/win32, build/win64 and build/win-arm64, under Wine unless
 # the script says "# needs-wine: no" (those read the built modules directly).
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
 set(LUMIVEIL_BUILD_ROOT ${CMAKE_SOURCE_DIR}/build CACHE PATH "Folder holding win32/ and win64/ builds")
@@ -40,14 +40,11 @@ if(LUMIVEIL_E2E)
     else()
       set(needs_wine ON)
     endif()
-    foreach(arch win32 win64)
+    # The ARM64 tests skip, saying why, where its module is not built or its
+    # programs cannot run.
+    foreach(arch win32 win64 win-arm64)
       lumiveil_add_e2e(${name} ${script} ${arch} ${needs_wine})
     endforeach()
-    # The ARM64 module is read without Wine so far; its tests skip, saying why,
-    # where it is not built.
-    if(NOT needs_wine)
-      lumiveil_add_e2e(${name} ${script} win-arm64 OFF)
-    endif()
   endforeach()
 
   # The module's own unit tests, cross-built, run under Wine like the module.

@@ -137,9 +137,15 @@ def _stop_display():
         return
     env = dict(os.environ, WINEPREFIX=os.environ.get("LUMIVEIL_WINEPREFIX",
                                                      os.path.join(SOURCE, ".wine")))
+    # Wine's desktop process keeps the display until the wine server winds down.
+    # The emulated ARM64 server stays long after its last run: this process's
+    # runs are over, so it is ended now rather than waited for.
+    command = ["wineserver", "-w"]
+    if ARCH == "win-arm64":
+        command = [os.path.join(SOURCE, "tools", "arm64-wine"), "--server", "-k"]
+        env["LUMIVEIL_ARM64_PREFIX"] = env["WINEPREFIX"]
     try:
-        # Wine's desktop process keeps the display until the wine server winds down.
-        subprocess.run(["wineserver", "-w"], env=env, timeout=20, stdin=subprocess.DEVNULL,
+        subprocess.run(command, env=env, timeout=20, stdin=subprocess.DEVNULL,
                        stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     except (OSError, subprocess.SubprocessError):
         pass
