@@ -1,11 +1,11 @@
 #!/usr/bin/env python3
-"""Writes the release archive from the two built modules and the GEGL operation.
+"""Writes the release archive from the three built modules and the GEGL operation.
 
     python3 tools/make_package.py SOURCE_DIR BUILD_DIR DIST_DIR
 
-DIST_DIR/Lumiveil-<version>.zip holds win32/ and win64/LumiveilFilter.8bf as
-built, linux-x86_64/lumiveil-gegl.so (BUILD_DIR/gegl/), README.txt
-(release/guide.txt), LICENSE.txt and SHA256SUMS, the sums of those five; DIST_DIR/SHA256SUMS beside it holds the archive's sum. The version
+DIST_DIR/Lumiveil-<version>.zip holds win32/, win64/ and win-arm64/LumiveilFilter.8bf
+as built, linux-x86_64/lumiveil-gegl.so (BUILD_DIR/gegl/), README.txt
+(release/guide.txt), LICENSE.txt and SHA256SUMS, the sums of those six; DIST_DIR/SHA256SUMS beside it holds the archive's sum. The version
 is the VERSION file's.
 
 Deterministic: the entries are in name order and carry one fixed date and the
@@ -19,7 +19,7 @@ import zipfile
 
 PRODUCT = "Lumiveil"
 MODULE_NAME = "LumiveilFilter.8bf"
-WIDTHS = ("win32", "win64")
+WIDTHS = ("win32", "win64", "win-arm64")
 # The GEGL operation for GIMP 3, GIMP 2.10 and the gegl command on Linux x86-64.
 GEGL_MODULE_NAME = "lumiveil-gegl.so"
 GEGL_BUILD = "gegl"

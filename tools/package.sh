@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# Makes the release archive: builds the two filter modules and the GEGL operation
+# Makes the release archive: builds the three filter modules and the GEGL operation
 # (or brings their builds up to date), checks the modules' shipped bytes as a host
 # and Windows read them, and writes build/dist/Lumiveil-<version>.zip with
 # SHA256SUMS beside it.
@@ -25,7 +25,9 @@ package() {
   local dist="$root/build/dist" arch log archive
   "$root/tools/build.sh" --filter-only
   build_gegl_operation
-  for arch in win32 win64; do
+  [ -f "$root/build/win-arm64/LumiveilFilter.8bf" ] ||
+    { echo "package: no ARM64 module: its toolchain is not built (tools/build-arm64-toolchain.sh, once); nothing packaged" >&2; exit 1; }
+  for arch in win32 win64 win-arm64; do
     log="$root/build/$arch.package-checks.log"
     LUMIVEIL_ARCH=$arch LUMIVEIL_BUILD="$root/build" LUMIVEIL_SOURCE="$root" \
       python3 "$root/tests/e2e/test_resources.py" >"$log" 2>&1 ||
@@ -58,8 +60,9 @@ check_reproducible() {
   # What two builds of one commit must give alike, relative to their build folders.
   local version files
   version=$(head -n 1 "${copies[0]}/VERSION")
-  files=(win32/LumiveilFilter.8bf win64/LumiveilFilter.8bf win32/LumiveilFilter.8bf.debug
-    win64/LumiveilFilter.8bf.debug gegl/lumiveil-gegl.so "dist/Lumiveil-$version.zip" dist/SHA256SUMS)
+  files=(win32/LumiveilFilter.8bf win64/LumiveilFilter.8bf win-arm64/LumiveilFilter.8bf
+    win32/LumiveilFilter.8bf.debug win64/LumiveilFilter.8bf.debug
+    win-arm64/LumiveilFilter.8bf.debug gegl/lumiveil-gegl.so "dist/Lumiveil-$version.zip" dist/SHA256SUMS)
   for file in "${files[@]}"; do
     cmp -s "${copies[0]}/build/$file" "${copies[1]}/build/$file" || differing+=("$file")
   done
