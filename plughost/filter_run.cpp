@@ -39,6 +39,13 @@ constexpr int32 kHostWidthBits = 64;
 #else
 constexpr int32 kHostWidthBits = 32;
 #endif
+// A host of one width (--only-width) is an x86 or x64 program: built for ARM64,
+// this host stands for a Windows on ARM host, which such a program is not.
+#if defined(__aarch64__)
+constexpr bool kHostIsArm64 = true;
+#else
+constexpr bool kHostIsArm64 = false;
+#endif
 
 struct RunContext {
     const HostOptions* options = nullptr;
@@ -318,6 +325,11 @@ int runFilterCommand(const HostOptions& o) {
     std::string steps;
     if (!loadDialogSteps(o, &steps, &error)) return reportHostError(error);
 
+    if (o.onlyWidth != 0 && kHostIsArm64) {
+        return reportHostError("this host runs only " + std::to_string(o.onlyWidth) +
+                               "-bit plug-ins for x86 processors; it has no ARM64 version to load " +
+                               userPath(o.modulePath));
+    }
     if (o.onlyWidth != 0 && o.onlyWidth != kHostWidthBits) {
         return reportHostError("this host runs only " + std::to_string(o.onlyWidth) +
                                "-bit plug-ins; it has no " + std::to_string(kHostWidthBits) +

@@ -457,7 +457,7 @@ const char* hostUsage() {
            "  --zero-out-planes  --max-space-kb\n"
            "  --forget-parameters (parameters and data slot dropped after every run)\n"
            "  --ignore-results (go on after a failed selector)  --last-out-rect-only\n"
-           "  --refuse-empty-handles  --only-width 32|64|any  --check-pipl-version\n"
+           "  --refuse-empty-handles  --only-width 32|64|any (x86, x64)  --check-pipl-version\n"
            "  --memory-error-bare (say memFullErr as \"Memory Error\")\n"
            "  --force-continue  (Continue once after Start even with empty rectangles)\n"
            "  --abort-at N  --fail-advance N:CODE  --alt  --windows-dir PATH|none\n"

@@ -96,7 +96,7 @@ struct HostOptions {
     bool ignoreResults = false;       // the run goes on after a selector fails
     bool lastOutRectOnly = false;     // only the last output rectangle is written back
     bool refuseEmptyHandles = false;  // newProc(0) answers null
-    int32 onlyWidth = 0;              // 32 or 64: modules of the other width are refused
+    int32 onlyWidth = 0;  // 32 or 64 (x86 or x64): other widths and ARM64 are refused
     bool checkPiplVersion = false;    // a PiPL of an unknown interface version is refused
     bool memoryErrorBare = false;     // memFullErr is said as a bare "Memory Error"
 

@@ -20,6 +20,8 @@ from harness import (EXIT_CRASH, EXIT_HOST_ERROR, EXIT_OK, EXIT_SELECTOR_FAILED,
 
 PARAM_ERR = -50
 MEM_FULL_ERR = -108
+# The PiPL property naming the entry point of each width's code.
+ENTRY_KEYS = {"win32": "wx86", "win64": "8664", "win-arm64": "wa64"}
 
 
 def random_image(width, height, channels=3, seed=7):
@@ -99,11 +101,11 @@ class HostTests(HostTestCase):
     def test_info_prints_the_probe_pipl_as_a_host_reads_it(self):
         run = self.run_host(["info", probe_path()], trace=False)
         self.assertEqual(run.returncode, EXIT_OK, run.report())
-        entry_key = "8664" if harness.ARCH == "win64" else "wx86"
-        other_key = "wx86" if harness.ARCH == "win64" else "8664"
-        for expected in ("kind: 8BFM", "version: 4.0", "category: Probes", "name: Basic Probe",
-                         "entry %s: ProbeMain" % entry_key, "entry %s: (none)" % other_key,
-                         "modes: RGBColor", "properties: 7"):
+        entry_key = ENTRY_KEYS[harness.ARCH]
+        others = ["entry %s: (none)" % key for key in ENTRY_KEYS.values() if key != entry_key]
+        for expected in ["kind: 8BFM", "version: 4.0", "category: Probes", "name: Basic Probe",
+                         "entry %s: ProbeMain" % entry_key, "modes: RGBColor",
+                         "properties: 7"] + others:
             self.assertIn(expected, run.stdout.splitlines(), run.report())
         cases = run.lines("case ")
         self.assertEqual(len(cases), 7, run.report())
@@ -127,8 +129,7 @@ class HostTests(HostTestCase):
             self.skipTest("no %s build at %s" % (other, module))
         run = self.run_host(["run", module], trace=False)
         self.assertEqual(run.returncode, EXIT_HOST_ERROR, run.report())
-        own_key = "8664" if harness.ARCH == "win64" else "wx86"
-        message = "has no '%s' entry point" % own_key
+        message = "has no '%s' entry point" % ENTRY_KEYS[harness.ARCH]
         self.assertEqual(run.stderr.count(message), 1, run.report())
         self.assertNotIn(message, run.stdout, "an error is said once, on standard error")
 
