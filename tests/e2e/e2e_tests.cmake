@@ -28,6 +28,11 @@ function(lumiveil_add_e2e name script arch needs_wine)
   if(needs_wine)
     set_tests_properties(e2e.${arch}.${name} PROPERTIES RESOURCE_LOCK wine-${arch})
   endif()
+  # The emulated ARM64 tests, one after another, are the suite's longest chain:
+  # started first, they run beside everything else rather than after it.
+  if(arch STREQUAL "win-arm64")
+    set_tests_properties(e2e.${arch}.${name} PROPERTIES COST 1000)
+  endif()
 endfunction()
 
 if(LUMIVEIL_E2E)
