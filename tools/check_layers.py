@@ -32,7 +32,7 @@ SKIPPED_FOLDERS = {".git", "build", "release"}
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 ANGLED = re.compile(r"^\s*#\s*include\s+<([^>]+)>")
 # The processor's vector intrinsics come with the compiler, like the standard library.
-ENGINE_SYSTEM_HEADER = re.compile(r"^([a-z_]+|[a-z0-9]*intrin\.h)$")
+ENGINE_SYSTEM_HEADER = re.compile(r"^([a-z_]+|[a-z0-9]*intrin\.h|arm_neon\.h)$")
 
 
 def source_files(root):
