@@ -10,7 +10,8 @@ fuzz_seconds=${LUMIVEIL_FUZZ_SECONDS:-5}
 
 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
-# One test more than there are cores: the emulated ARM64 tests, one after another,
-# spend most of their time waiting on Wine and the display, beside the others.
-(cd "$root/build/native" && ctest --output-on-failure -j"$(($(nproc) + 1))" "$@")
+# Two tests per core: the end-to-end tests spend much of their time waiting on Wine
+# and the display (the emulated ARM64 ones most), and each runs in a prefix and on
+# a display of its own (tests/e2e/e2e_tests.cmake).
+(cd "$root/build/native" && ctest --output-on-failure -j"$(($(nproc) * 2))" "$@")
 "$root/tools/fuzz.sh" "$fuzz_seconds"
