@@ -11,7 +11,7 @@ fuzz_seconds=${LUMIVEIL_FUZZ_SECONDS:-5}
 "$root/tools/install-deps.sh"
 "$root/tools/build.sh"
 # Two tests per core: the end-to-end tests spend much of their time waiting on Wine
-# and the display (the emulated ARM64 ones most), and each runs in a prefix and on
-# a display of its own (tests/e2e/e2e_tests.cmake).
+# and the display (the emulated ARM64 ones most); those that share a Wine prefix
+# take turns (tests/e2e/e2e_tests.cmake), and each has a display of its own.
 (cd "$root/build/native" && ctest --output-on-failure -j"$(($(nproc) * 2))" "$@")
 "$root/tools/fuzz.sh" "$fuzz_seconds"
