@@ -72,3 +72,6 @@ void moveSumsDownScalar(uint16* sums, const uint8* entering, const uint8* leavin
 void addRowScalar(uint16* sums, const uint8* row, int32 from, int32 bytes);
 void blendRowScalar(const FastLayout& layout, const EffectTables& tables, int32 from,
                     const uint8* centre, uint8* out);
+// The whole row's blend pixel by pixel, for the row routines that have no vector blend.
+void blendRowPixelByPixel(const FastLayout& layout, const EffectTables& tables,
+                          const FastKernelConstants& constants, const uint8* centre, uint8* out);

@@ -14,8 +14,8 @@ namespace {
 uint32x4_t sumEntryNeon(const uint16* entry) { return vmovl_u16(vld1_u16(entry)); }
 
 // The window moved on to `pixel`: plus its entering, minus its leaving column sum.
-uint32x4_t slideNeon(uint32x4_t window, const uint16* entering, const uint16* leaving,
-                     int32 pixel, int32 planes) {
+uint32x4_t slideNeon(uint32x4_t window, const uint16* entering, const uint16* leaving, int32 pixel,
+                     int32 planes) {
     ptrdiff_t at = ptrdiff_t(pixel - 1) * planes;
     return vaddq_u32(window, vsubq_u32(sumEntryNeon(entering + at), sumEntryNeon(leaving + at)));
 }
@@ -90,24 +90,18 @@ void meansRowNeon(const FastLayout& layout, const FastKernelConstants& constants
                  vcombine_u8(vqmovn_u16(first), vqmovn_u16(second)));
     }
     for (; i < layout.width; ++i) {
-        uint32 pixel = vget_lane_u32(vreinterpret_u32_u8(meanBytes(divideNeon(window, multiplier,
-                                                                               rightShift))),
-                                     0);
+        uint32 pixel = vget_lane_u32(
+            vreinterpret_u32_u8(meanBytes(divideNeon(window, multiplier, rightShift))), 0);
         std::memcpy(means + i * kMeanBytesPerPixel, &pixel, kMeanBytesPerPixel);
         window = slideNeon(window, entering, leaving, i + 1, planes);
     }
 }
 
-void blendRowNeon(const FastLayout& layout, const EffectTables& tables, const FastKernelConstants&,
-                  const uint8* centre, uint8* out) {
-    blendRowScalar(layout, tables, 0, centre, out);
-}
-
 }  // namespace
 
 const RowRoutines& neonRowRoutines() {
-    static const RowRoutines routines = {moveSumsDownNeon, addRowNeon, meansRowNeon, blendRowNeon,
-                                         "NEON"};
+    static const RowRoutines routines = {moveSumsDownNeon, addRowNeon, meansRowNeon,
+                                         blendRowPixelByPixel, "NEON"};
     return routines;
 }
 

@@ -31,3 +31,8 @@ void blendRowScalar(const FastLayout& layout, const EffectTables& tables, int32 
                    tables, out + ptrdiff_t(i) * layout.planes);
     }
 }
+
+void blendRowPixelByPixel(const FastLayout& layout, const EffectTables& tables,
+                          const FastKernelConstants&, const uint8* centre, uint8* out) {
+    blendRowScalar(layout, tables, 0, centre, out);
+}

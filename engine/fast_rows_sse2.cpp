@@ -100,16 +100,11 @@ void meansRowSse2(const FastLayout& layout, const FastKernelConstants& constants
     }
 }
 
-void blendRowSse2(const FastLayout& layout, const EffectTables& tables, const FastKernelConstants&,
-                  const uint8* centre, uint8* out) {
-    blendRowScalar(layout, tables, 0, centre, out);
-}
-
 }  // namespace
 
 const RowRoutines& sse2RowRoutines() {
-    static const RowRoutines routines = {moveSumsDownSse2, addRowSse2, meansRowSse2, blendRowSse2,
-                                         "SSE2"};
+    static const RowRoutines routines = {moveSumsDownSse2, addRowSse2, meansRowSse2,
+                                         blendRowPixelByPixel, "SSE2"};
     return routines;
 }
 
