@@ -80,15 +80,17 @@ PIPL_HEADER_LENGTH = 10
 PIPL_PROPERTY_HEADER_LENGTH = 16
 VENDOR_8BIM_BYTES = b"MIB8"  # '8BIM' as a little-endian 32-bit number
 
-# (key, data, bytes the property takes in the list, padding included)
+# (key, data, bytes the property takes in the list, padding included). Every
+# data length is a multiple of 4, so hosts that step by the length alone and
+# hosts that round it up read the same properties.
 EXPECTED_PROPERTIES = [
     ("kind", b"MFB8", 20),
     ("vers", b"\x00\x00\x04\x00", 20),
     ("prty", b"\x00\x00\x00\x00", 20),
     ("catg", bytes([19]) + b"Harborlight Effects", 36),
     ("name", bytes([11]) + b"Lumiveil...", 28),
-    (ENTRY_POINT_KEYS.get(ARCH, "?"), b"ENTRYPOINT\x00", 28),
-    ("mode", b"\x10\x00", 20),
+    (ENTRY_POINT_KEYS.get(ARCH, "?"), b"ENTRYPOINT\x00\x00", 28),
+    ("mode", b"\x10\x00\x00\x00", 20),
     ("fici", bytes([1, 1, 0x01, 0]) * 7, 44),
 ]
 
@@ -204,19 +206,24 @@ def resource(type_id, name):
     return resources[key]
 
 
-def split_properties(data):
-    """[(vendor, key, id, length, data, padding)] of a property list."""
+def split_properties(data, round_up=True):
+    """[(vendor, key, id, length, data, padding)] of a property list, and the offset
+    where the walk ends. Hosts step to the next property either by the length
+    rounded up to 4 or by the length alone; `round_up` picks which."""
     properties = []
     offset = PIPL_HEADER_LENGTH
     while offset < len(data):
         vendor, key = data[offset:offset + 4], data[offset + 4:offset + 8]
         property_id, length = struct.unpack_from("<iI", data, offset + 8)
         start = offset + PIPL_PROPERTY_HEADER_LENGTH
-        padded = (length + 3) // 4 * 4
+        step = (length + 3) // 4 * 4 if round_up else length
+        if start + length > len(data):
+            raise AssertionError(f"property {len(properties) + 1} ({key[::-1]!r}, length {length})"
+                                 f" runs past the list's {len(data)} bytes")
         properties.append((vendor, key, property_id, length, data[start:start + length],
-                           data[start + length:start + padded]))
-        offset = start + padded
-    return properties
+                           data[start + length:start + step]))
+        offset = start + step
+    return properties, offset
 
 
 class ModuleFileTests(unittest.TestCase):
@@ -281,7 +288,7 @@ class PropertyListTests(unittest.TestCase):
         self.assertEqual((reserved, version, count), (1, 0, len(EXPECTED_PROPERTIES)))
 
     def test_properties_in_order_with_their_data_and_padding(self):
-        found = split_properties(self.data)
+        found, _ = split_properties(self.data)
         self.assertEqual(len(found), len(EXPECTED_PROPERTIES))
         for index, (expected, actual) in enumerate(zip(EXPECTED_PROPERTIES, found)):
             key, data, size = expected
@@ -297,12 +304,22 @@ class PropertyListTests(unittest.TestCase):
                                  size)
 
     def test_entry_point_is_listed_under_the_key_of_the_module_width(self):
-        keys = [key for _, key, _, _, _, _ in split_properties(self.data)]
+        keys = [key for _, key, _, _, _, _ in split_properties(self.data)[0]]
         expected = ENTRY_POINT_KEYS[ARCH].encode("ascii")[::-1]
         others = [k.encode("ascii")[::-1] for a, k in ENTRY_POINT_KEYS.items() if a != ARCH]
         self.assertIn(expected, keys)
         for other in others:
             self.assertNotIn(other, keys)
+
+    def test_stepping_by_length_alone_or_rounded_finds_the_same_properties(self):
+        rounded, rounded_end = split_properties(self.data, round_up=True)
+        by_length, length_end = split_properties(self.data, round_up=False)
+        key_and_data = lambda found: [(key[::-1].decode("latin-1"), data)
+                                      for _, key, _, _, data, _ in found]
+        expected = [(key, data) for key, data, _ in EXPECTED_PROPERTIES]
+        self.assertEqual(key_and_data(rounded), expected)
+        self.assertEqual(key_and_data(by_length), expected)
+        self.assertEqual((rounded_end, length_end), (PIPL_LENGTH, PIPL_LENGTH))
 
     def test_whole_list_matches_the_table_byte_for_byte(self):
         expected = struct.pack("<hii", 1, 0, len(EXPECTED_PROPERTIES))
