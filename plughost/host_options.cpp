@@ -102,6 +102,7 @@ bool parseHostQuirk(const std::string& option, HostOptions* o) {
                    {"last-out-rect-only", &HostOptions::lastOutRectOnly},
                    {"refuse-empty-handles", &HostOptions::refuseEmptyHandles},
                    {"check-pipl-version", &HostOptions::checkPiplVersion},
+                   {"pipl-length-only", &HostOptions::piplLengthOnly},
                    {"memory-error-bare", &HostOptions::memoryErrorBare}};
     for (const auto& quirk : kQuirks) {
         if (option == std::string("--") + quirk.name) {
@@ -459,6 +460,7 @@ const char* hostUsage() {
            "  --ignore-results (go on after a failed selector)  --last-out-rect-only\n"
            "  --refuse-empty-handles  --only-width 32|64|any (x86, x64)  --check-pipl-version\n"
            "  --memory-error-bare (say memFullErr as \"Memory Error\")\n"
+           "  --pipl-length-only (step through the PiPL by each data length, not rounded up)\n"
            "  --force-continue  (Continue once after Start even with empty rectangles)\n"
            "  --abort-at N  --fail-advance N:CODE  --alt  --windows-dir PATH|none\n"
            "  --app-data PATH|none  (the module's APPDATA)  --hold-file FILE  (held open,\n"

@@ -98,6 +98,7 @@ struct HostOptions {
     bool refuseEmptyHandles = false;  // newProc(0) answers null
     int32 onlyWidth = 0;  // 32 or 64 (x86 or x64): other widths and ARM64 are refused
     bool checkPiplVersion = false;    // a PiPL of an unknown interface version is refused
+    bool piplLengthOnly = false;      // the PiPL is walked by each data length, not rounded up
     bool memoryErrorBare = false;     // memFullErr is said as a bare "Memory Error"
 
     // call

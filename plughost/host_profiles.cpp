@@ -20,11 +20,14 @@ const HostProfile kProfiles[] = {
      "--zero-out-planes --max-space-kb --forget-parameters --ignore-results"},
     {"gimp-pmig",
      "GIMP's .8bf bridge, signature PMIG: writes back only the last output rectangle, keeps "
-     "no parameters, refuses empty handles, maxSpace 100 MB",
+     "no parameters, refuses empty handles, maxSpace 100 MB, steps through the PiPL by each "
+     "length alone",
      "--host-sig PMIG --last-out-rect-only --forget-parameters --refuse-empty-handles "
-     "--max-space 104857600"},
-    {"photodemon", "the open host library: 32-bit only, no padding",
-     "--only-width 32 --padding no"},
+     "--max-space 104857600 --pipl-length-only"},
+    {"photodemon",
+     "the open host library: 32-bit only, no padding, steps through the PiPL by each length "
+     "alone",
+     "--only-width 32 --padding no --pipl-length-only"},
     {"affinity", "64-bit only, ignores result codes", "--only-width 64 --ignore-results"},
     {"paintshop", "64-bit only; an out-of-memory result is shown as a bare \"Memory Error\"",
      "--only-width 64 --memory-error-bare"},

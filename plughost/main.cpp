@@ -104,6 +104,16 @@ int infoCommand(const HostOptions& o, bool raw) {
         return reportHostError("malformed PiPL in " + fileNameOf(o.modulePath) + ": " + error);
     }
     printPipl(pipl, fileNameOf(o.modulePath), count);
+    // Hosts step through the list in two ways; a module that only one of them
+    // reads whole is missing from, or misread by, the others.
+    std::string difference;
+    if (piplSteppingsAgree(bytes.data(), bytes.size(), &difference)) {
+        std::printf("steppings: agree (rounded up or by length alone: %d properties, ending at "
+                    "byte %d)\n",
+                    int(pipl.properties.size()), int(pipl.end));
+    } else {
+        std::printf("steppings: differ: %s\n", difference.c_str());
+    }
     return kExitSuccess;
 }
 

@@ -70,7 +70,9 @@ bool loadFilterForRun(const HostOptions& options, LoadedFilter* filter, std::str
     FreeLibrary(asData);
     if (!haveBytes) return false;
     std::string problem;
-    if (!readPipl(bytes.data(), bytes.size(), &filter->pipl, &problem)) {
+    const PiplStepping stepping =
+        options.piplLengthOnly ? PiplStepping::LengthOnly : PiplStepping::RoundedLength;
+    if (!readPipl(bytes.data(), bytes.size(), &filter->pipl, &problem, stepping)) {
         *error = "the module's PiPL is malformed: " + problem;
         return false;
     }

@@ -6,6 +6,8 @@
 
 #include "plughost/pipl_reader.h"
 
+#include <algorithm>
+
 namespace {
 
 constexpr size_t kListHeaderSize = 10;
@@ -144,7 +146,8 @@ bool readProperty(const uint8* bytes, const PiplProperty& property, PiplRecord* 
 
 }  // namespace
 
-bool readPipl(const uint8* bytes, size_t size, PiplRecord* record, std::string* error) {
+bool readPipl(const uint8* bytes, size_t size, PiplRecord* record, std::string* error,
+              PiplStepping stepping) {
     *record = PiplRecord();
     if (bytes == nullptr || size < kListHeaderSize) {
         return fail(error, "property list is truncated: " + std::to_string(size) +
@@ -184,14 +187,53 @@ bool readPipl(const uint8* bytes, size_t size, PiplRecord* record, std::string* 
         record->properties.push_back(property);
         if (!readProperty(bytes, property, record, error)) return false;
         // The padding after the last property may be missing; the data itself is checked.
-        const size_t padded =
-            (size_t(property.length) + kPropertyAlignment - 1) & ~(kPropertyAlignment - 1);
-        at = property.offset + padded < size ? property.offset + padded : size;
+        const size_t step =
+            stepping == PiplStepping::LengthOnly
+                ? size_t(property.length)
+                : (size_t(property.length) + kPropertyAlignment - 1) & ~(kPropertyAlignment - 1);
+        at = property.offset + step < size ? property.offset + step : size;
     }
+    record->end = at;
 
     if (!record->hasKind) return fail(error, "property list has no 'kind' property");
     if (record->entryX86.empty() && record->entryX64.empty() && record->entryArm64.empty()) {
         return fail(error, "property list names no entry point ('wx86', '8664' or 'wa64')");
+    }
+    return true;
+}
+
+bool piplSteppingsAgree(const uint8* bytes, size_t size, std::string* difference) {
+    PiplRecord rounded, lengthOnly;
+    std::string roundedError, lengthOnlyError;
+    const bool roundedOk = readPipl(bytes, size, &rounded, &roundedError);
+    const bool lengthOnlyOk =
+        readPipl(bytes, size, &lengthOnly, &lengthOnlyError, PiplStepping::LengthOnly);
+    if (!roundedOk || !lengthOnlyOk) {
+        if (roundedOk == lengthOnlyOk) return true;  // both refuse the list
+        return fail(difference, roundedOk ? "stepping by the length alone: " + lengthOnlyError
+                                          : "rounding the length up: " + roundedError);
+    }
+    const size_t count = std::min(rounded.properties.size(), lengthOnly.properties.size());
+    for (size_t i = 0; i < count; ++i) {
+        const PiplProperty& a = rounded.properties[i];
+        const PiplProperty& b = lengthOnly.properties[i];
+        const bool same = a.vendor == b.vendor && a.key == b.key && a.id == b.id &&
+                          a.length == b.length &&
+                          std::equal(bytes + a.offset, bytes + a.offset + a.length,
+                                     bytes + b.offset);
+        if (!same) {
+            return fail(difference, "property " + std::to_string(i + 1) + " is '" +
+                                        fourCharText(a.key) +
+                                        "' rounding the length up, but '" +
+                                        fourCharText(b.key) + "' (length " +
+                                        std::to_string(b.length) + ") stepping by the length alone");
+        }
+    }
+    if (rounded.end != lengthOnly.end) {
+        return fail(difference, "the list ends at byte " + std::to_string(rounded.end) +
+                                    " rounding the length up, but at byte " +
+                                    std::to_string(lengthOnly.end) +
+                                    " stepping by the length alone");
     }
     return true;
 }

@@ -21,11 +21,17 @@ struct PiplProperty {
     size_t offset;
 };
 
+// How a host steps from one property to the next. Most round the data length up
+// to a multiple of 4, as the list is laid out; some older bridges step by the
+// length alone, and so meet the padding where they expect the next property.
+enum class PiplStepping { RoundedLength, LengthOnly };
+
 // What a host learns from the list. The `has*` flags say whether the property
 // was present; the values are meaningful only then.
 struct PiplRecord {
     int32 listVersion = 0;
     std::vector<PiplProperty> properties;
+    size_t end = 0;  // where the walk stepped after the last property
 
     bool hasKind = false;
     uint32 kind = 0;  // four-character code, first character most significant
@@ -46,10 +52,15 @@ struct PiplRecord {
     FilterCaseInfo filterCases[kFilterCaseCount] = {};
 };
 
-// Parses `size` bytes. On success fills `record` and returns true; otherwise
-// returns false with a message for the user in `error`. Never reads outside
-// [bytes, bytes + size).
-bool readPipl(const uint8* bytes, size_t size, PiplRecord* record, std::string* error);
+// Parses `size` bytes, stepping between properties as `stepping` says. On
+// success fills `record` and returns true; otherwise returns false with a message
+// for the user in `error`. Never reads outside [bytes, bytes + size).
+bool readPipl(const uint8* bytes, size_t size, PiplRecord* record, std::string* error,
+              PiplStepping stepping = PiplStepping::RoundedLength);
+
+// True when both ways of stepping read the same properties, with the same data,
+// to the same end. Otherwise `difference` says where they part.
+bool piplSteppingsAgree(const uint8* bytes, size_t size, std::string* difference);
 
 // The four characters of a code, e.g. "8BFM"; unprintable bytes become '?'.
 std::string fourCharText(uint32 code);

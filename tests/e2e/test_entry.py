@@ -32,6 +32,10 @@ class Entry(HostTestCase):
             matching = [text for key, text in lines.items() if key.startswith("case %d " % case)]
             self.assertEqual(len(matching), 1, case)
             self.assertIn("input straight, output straight, flags1 0x01", matching[0])
+        # Hosts that step by each length alone and hosts that round it up to 4
+        # read the same eight properties.
+        self.assertEqual(lines["steppings"], "agree (rounded up or by length alone: "
+                                             "8 properties, ending at byte 226)")
         raw = self.path("pipl.bin")
         run = self.run_host(["pipl", module_path(), "--raw", raw], trace=False)
         self.assertEqual(run.returncode, 0, run.report())

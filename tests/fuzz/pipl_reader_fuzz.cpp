@@ -20,6 +20,9 @@ void require(bool condition) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     PiplRecord record;
     std::string error;
+    // Comparing the two ways of stepping reads both walks within the bytes too.
+    std::string difference;
+    if (!piplSteppingsAgree(data, size, &difference)) require(!difference.empty());
     const bool ok = readPipl(data, size, &record, &error);
     if (!ok) {
         require(!error.empty());
@@ -32,6 +35,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         require(property.offset >= kPropertyHeaderSize);
         require(property.offset + size_t(property.length) <= size);
     }
+    require(record.end <= size);
     // Reading the same bytes again gives the same answer.
     PiplRecord again;
     require(readPipl(data, size, &again, &error));

@@ -56,6 +56,11 @@ Bytes cString(const std::string& text) {
     return out;
 }
 
+Bytes operator+(Bytes a, const Bytes& b) {
+    a.insert(a.end(), b.begin(), b.end());
+    return a;
+}
+
 constexpr int32 kCountOfProperties = INT32_MIN;  // buildList: count what is there
 
 Bytes buildList(const std::vector<Property>& properties, int16 reserved = 1, int32 version = 0,
@@ -82,22 +87,35 @@ Bytes filterCases(uint8 input, uint8 output, uint8 flags1) {
     return out;
 }
 
-// The eight properties of the Lumiveil module's list, in its order.
+// The eight properties of the Lumiveil module's list, in its order. Every
+// length is a whole multiple of 4: the entry point's and the modes' zero bytes
+// are counted in.
 std::vector<Property> lumiveilProperties() {
     return {prop("kind", u32Bytes(code("8BFM"))),
             prop("vers", u32Bytes(0x00040000)),
             prop("prty", u32Bytes(0)),
             prop("catg", pascal("Harborlight Effects")),
             prop("name", pascal("Lumiveil...")),
-            prop("wx86", cString("ENTRYPOINT")),
-            prop("mode", Bytes{0x10, 0x00}),
+            prop("wx86", cString("ENTRYPOINT") + Bytes{0}),
+            prop("mode", Bytes{0x10, 0x00, 0x00, 0x00}),
             prop("fici", filterCases(1, 1, 0x01))};
 }
 
-bool parse(const Bytes& bytes, PiplRecord* record, std::string* error) {
+// The same list with the lengths left unpadded (11 and 2), as modules often
+// declare them: the bytes are the same but for those two length fields.
+std::vector<Property> unpaddedLengthProperties() {
+    std::vector<Property> properties = lumiveilProperties();
+    properties[5].data = cString("ENTRYPOINT");
+    properties[6].data = Bytes{0x10, 0x00};
+    return properties;
+}
+
+bool parse(const Bytes& bytes, PiplRecord* record, std::string* error,
+           PiplStepping stepping = PiplStepping::RoundedLength) {
     // A copy of exactly the right size, so AddressSanitizer sees any read past it.
     std::vector<uint8> exact(bytes);
-    return readPipl(exact.empty() ? nullptr : exact.data(), exact.size(), record, error);
+    return readPipl(exact.empty() ? nullptr : exact.data(), exact.size(), record, error,
+                    stepping);
 }
 
 TEST(PiplReader, ReadsEveryPropertyOfAFilterList) {
@@ -244,6 +262,43 @@ TEST(PiplReader, RefusesEveryCutThroughAProperty) {
             << "a list cut to " << size << " bytes was accepted";
         EXPECT_FALSE(error.empty()) << size;
     }
+}
+
+TEST(PiplReader, BothSteppingsReadAListOfWholeLengthsAlike) {
+    const Bytes list = buildList(lumiveilProperties());
+    PiplRecord rounded, lengthOnly;
+    std::string error;
+    ASSERT_TRUE(parse(list, &rounded, &error)) << error;
+    ASSERT_TRUE(parse(list, &lengthOnly, &error, PiplStepping::LengthOnly)) << error;
+    ASSERT_EQ(lengthOnly.properties.size(), 8u);
+    for (size_t i = 0; i < 8; ++i) {
+        EXPECT_EQ(lengthOnly.properties[i].key, rounded.properties[i].key) << i;
+        EXPECT_EQ(lengthOnly.properties[i].offset, rounded.properties[i].offset) << i;
+    }
+    EXPECT_EQ(rounded.end, 226u);
+    EXPECT_EQ(lengthOnly.end, 226u);
+    EXPECT_EQ(lengthOnly.entryX86, "ENTRYPOINT");
+    EXPECT_TRUE(piplSupportsMode(lengthOnly, plugInModeRGBColor));
+    EXPECT_TRUE(lengthOnly.hasFilterCases);
+    EXPECT_TRUE(piplSteppingsAgree(list.data(), list.size(), &error)) << error;
+}
+
+TEST(PiplReader, StepsByLengthAloneLoseTheirWayAfterAnUnpaddedLength) {
+    const Bytes list = buildList(unpaddedLengthProperties());
+    ASSERT_EQ(list.size(), 226u);
+    PiplRecord rounded, lengthOnly;
+    std::string error;
+    ASSERT_TRUE(parse(list, &rounded, &error)) << error;
+    EXPECT_EQ(rounded.entryX86, "ENTRYPOINT");
+    // One byte short of the padding, the walk takes the entry point's zero and
+    // the 'mode' header's first bytes for a property of 512 bytes.
+    EXPECT_FALSE(parse(list, &lengthOnly, &error, PiplStepping::LengthOnly));
+    EXPECT_NE(error.find("property 7 of 8"), std::string::npos) << error;
+    EXPECT_NE(error.find("length 512"), std::string::npos) << error;
+
+    std::string difference;
+    EXPECT_FALSE(piplSteppingsAgree(list.data(), list.size(), &difference));
+    EXPECT_NE(difference.find("stepping by the length alone"), std::string::npos) << difference;
 }
 
 TEST(PiplReader, NamesCodesCasesAndHandling) {
