@@ -112,6 +112,16 @@ class HostTests(HostTestCase):
         for case in cases:
             self.assertIn("input straight, output straight, flags1 0x00", case)
 
+    def test_a_pipl_with_unpadded_lengths_is_lost_to_hosts_that_step_by_length(self):
+        # The probe declares its odd lengths (7, 10, 2) without their padding.
+        run = self.run_host(["info", probe_path()], trace=False)
+        self.assertIn("steppings: differ: stepping by the length alone: property 4 of 7",
+                      run.stdout, run.report())
+        run = self.run_host(["run", probe_path(), "--pipl-length-only"], trace=False)
+        self.assertEqual(run.returncode, EXIT_HOST_ERROR, run.report())
+        self.assertIn("the module's PiPL is malformed: property", run.stderr, run.report())
+        self.assertEqual(run.results, [])
+
     def test_info_refuses_a_property_running_past_the_end(self):
         run = self.run_host(["info", probe_path("ProbeBrokenPipl.8bf")], trace=False)
         self.assertEqual(run.returncode, EXIT_HOST_ERROR, run.report())
@@ -349,6 +359,24 @@ class HostTests(HostTestCase):
                 self.assertEqual(len(lines), 1, run.report())
                 self.assertTrue(lines[0].startswith("plughost: "), run.report())
                 self.assertIn(said, lines[0], run.report())
+
+    @unittest.skipUnless(harness.ARCH == "win64", "the same check at one x86 width is enough")
+    def test_a_prefix_made_by_the_other_wine_is_left_to_it(self):
+        # The x86 Wine and the emulated arm64 one cannot share a prefix; a caller's
+        # prefix marked as the arm64 Wine's gets a sibling for the x86 runs.
+        prefix = self.path("prefix")
+        os.makedirs(prefix)
+        with open(os.path.join(prefix, ".lumiveil-prefix-ready"), "w") as f:
+            f.write("arm64\n")
+        run = harness.run_plughost(["info", harness.module_path()],
+                                   env={"LUMIVEIL_WINEPREFIX": prefix})
+        self.assertEqual(run.returncode, EXIT_OK, run.report())
+        self.assertIn("belongs to the arm64 Wine; this x86 run uses %s.x86" % prefix, run.stderr)
+        self.assertEqual(os.listdir(prefix), [".lumiveil-prefix-ready"])
+        with open(os.path.join(prefix + ".x86", ".lumiveil-prefix-ready")) as f:
+            self.assertEqual(f.read(), "x86\n")
+        subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=prefix + ".x86"),
+                       stderr=subprocess.DEVNULL)
 
     def test_a_silent_wine_failure_is_said_by_the_wrapper(self):
         # A program that ends at once with status 1 and says nothing, as one that Wine
