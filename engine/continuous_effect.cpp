@@ -18,19 +18,19 @@ constexpr double kBlueWeight = 1.0 / 8.0;
 // removing values then loses nothing, so a pixel's mean does not depend on where
 // the walk that reached it began (any tiling and any thread count give the same
 // values). A value enters them within +-2^19, so 193 x 193 of them never overflow.
-constexpr double kSumScale = 268435456.0;  // 2^28
-constexpr double kSummedMagnitude = 524288.0;  // 2^19
+constexpr float kSumScale = 268435456.0f;     // 2^28: a float times it is exact
+constexpr float kSummedMagnitude = 524288.0f;  // 2^19
 
 // A NaN would make the blend a NaN and an infinity minus itself is one: read them
 // as 0 and as the largest finite float.
-inline double finite(float value) {
-    if (!(value == value)) return 0.0;
-    return double(std::min(std::max(value, -FLT_MAX), FLT_MAX));
+inline float finite(float value) {
+    value = value == value ? value : 0.0f;
+    return std::min(std::max(value, -FLT_MAX), FLT_MAX);
 }
 
 inline int64_t summand(float value) {
-    return int64_t(std::min(std::max(finite(value), -kSummedMagnitude), kSummedMagnitude) *
-                   kSumScale);
+    value = value == value ? value : 0.0f;
+    return int64_t(std::min(std::max(value, -kSummedMagnitude), kSummedMagnitude) * kSumScale);
 }
 
 inline int32 clampTo(int32 value, int32 low, int32 high) {
@@ -43,88 +43,112 @@ bool usable(const FloatBlock& block) {
     return block.rowFloats >= ptrdiff_t(block.right - block.left) * block.pixelFloats;
 }
 
-// Where one filtering call stands: the blocks, the input's last row and column,
-// and the column sums of the input columns first..last.
+// Where one filtering call stands. The column sums have one entry for every column
+// the boxes of the output reach, output.left - r .. output.right - 1 + r, and one
+// to spare; entries beyond the input's columns repeat its edge columns' sums.
 struct Walk {
     const FloatBlock* input;
-    const FloatBlock* output;
     int32 radius;
     int32 lastRow;
-    int32 firstColumn;
-    int32 lastColumn;
-    int64_t* sums;  // kChannels a column, columns firstColumn..lastColumn
+    int32 firstEntry;  // entries firstEntry..lastEntry hold input columns' own sums
+    int32 lastEntry;
+    int32 entries;
+    int64_t* sums;  // kChannels an entry
 
     const float* pixel(int32 y, int32 x) const {
         return input->data + ptrdiff_t(y - input->top) * input->rowFloats +
                ptrdiff_t(x - input->left) * input->pixelFloats;
     }
     int32 row(int32 y) const { return clampTo(y, input->top, lastRow); }
-    // Column sums entry of column x, edges repeated.
-    const int64_t* sumsAt(int32 x) const {
-        return sums + ptrdiff_t(clampTo(x, firstColumn, lastColumn) - firstColumn) * kChannels;
-    }
 };
 
-// Column sums over rows y - r .. y + r.
-void buildSums(const Walk& walk, int32 y) {
-    const int32 columns = walk.lastColumn - walk.firstColumn + 1;
-    std::fill(walk.sums, walk.sums + ptrdiff_t(columns) * kChannels, int64_t(0));
-    for (int32 j = -walk.radius; j <= walk.radius; ++j) {
-        const float* from = walk.pixel(walk.row(y + j), walk.firstColumn);
-        int64_t* sums = walk.sums;
-        for (int32 c = 0; c < columns; ++c) {
-            for (int32 k = 0; k < kChannels; ++k) sums[k] += summand(from[k]);
-            from += walk.input->pixelFloats;
-            sums += kChannels;
+void repeatEdgeSums(const Walk& walk) {
+    int64_t* sums = walk.sums;
+    for (int32 e = 0; e < walk.firstEntry; ++e) {
+        for (int32 k = 0; k < kChannels; ++k) {
+            sums[e * kChannels + k] = sums[walk.firstEntry * kChannels + k];
+        }
+    }
+    for (int32 e = walk.lastEntry + 1; e < walk.entries; ++e) {
+        for (int32 k = 0; k < kChannels; ++k) {
+            sums[e * kChannels + k] = sums[walk.lastEntry * kChannels + k];
         }
     }
 }
 
+// Column sums over rows y - r .. y + r; `firstColumn` is the input column of firstEntry.
+void buildSums(const Walk& walk, int32 y, int32 firstColumn) {
+    std::fill(walk.sums, walk.sums + ptrdiff_t(walk.entries + 1) * kChannels, int64_t(0));
+    const int32 step = walk.input->pixelFloats;
+    for (int32 j = -walk.radius; j <= walk.radius; ++j) {
+        const float* from = walk.pixel(walk.row(y + j), firstColumn);
+        int64_t* sums = walk.sums + ptrdiff_t(walk.firstEntry) * kChannels;
+        for (int32 e = walk.firstEntry; e <= walk.lastEntry; ++e) {
+            for (int32 k = 0; k < kChannels; ++k) sums[k] += summand(from[k]);
+            from += step;
+            sums += kChannels;
+        }
+    }
+    repeatEdgeSums(walk);
+}
+
 // From the sums of row y's box to those of row y + 1's.
-void moveSumsDown(const Walk& walk, int32 y) {
-    const int32 columns = walk.lastColumn - walk.firstColumn + 1;
-    const float* entering = walk.pixel(walk.row(y + walk.radius + 1), walk.firstColumn);
-    const float* leaving = walk.pixel(walk.row(y - walk.radius), walk.firstColumn);
+void moveSumsDown(const Walk& walk, int32 y, int32 firstColumn) {
+    const float* entering = walk.pixel(walk.row(y + walk.radius + 1), firstColumn);
+    const float* leaving = walk.pixel(walk.row(y - walk.radius), firstColumn);
     if (entering == leaving) return;  // both rows the same edge row: nothing changes
     const int32 step = walk.input->pixelFloats;
-    int64_t* sums = walk.sums;
-    for (int32 c = 0; c < columns; ++c) {
-        for (int32 k = 0; k < kChannels; ++k) sums[k] += summand(entering[k]) - summand(leaving[k]);
+    int64_t* sums = walk.sums + ptrdiff_t(walk.firstEntry) * kChannels;
+    for (int32 e = walk.firstEntry; e <= walk.lastEntry; ++e) {
+        for (int32 k = 0; k < kChannels; ++k) {
+            sums[k] += summand(entering[k]) - summand(leaving[k]);
+        }
         entering += step;
         leaving += step;
         sums += kChannels;
     }
+    repeatEdgeSums(walk);
 }
 
-void filterRow(const ContinuousEffect& effect, const Walk& walk, int32 y) {
-    const FloatBlock& output = *walk.output;
+void filterRow(const ContinuousEffect& effect, const Walk& walk, const FloatBlock& output,
+               int32 y) {
     const int32 r = walk.radius;
-    const double meanScale = 1.0 / (double(2 * r + 1) * double(2 * r + 1) * kSumScale);
+    const double meanScale = 1.0 / (double(2 * r + 1) * double(2 * r + 1) * double(kSumScale));
     const double keep = 1.0 - effect.lift;
-    int64_t window[kChannels] = {0, 0, 0};
-    for (int32 x = output.left - r; x <= output.left + r; ++x) {
-        const int64_t* sums = walk.sumsAt(x);
-        for (int32 k = 0; k < kChannels; ++k) window[k] += sums[k];
+    const double lift = effect.lift;
+    const double amount = effect.amount;
+    int64_t window0 = 0, window1 = 0, window2 = 0;
+    const int64_t* sums = walk.sums;
+    for (int32 e = 0; e <= 2 * r; ++e) {
+        window0 += sums[e * kChannels];
+        window1 += sums[e * kChannels + 1];
+        window2 += sums[e * kChannels + 2];
     }
-    const float* inRow = walk.pixel(walk.row(y), walk.input->left);
+    const FloatBlock& input = *walk.input;
+    const float* inRow = walk.pixel(walk.row(y), input.left);
+    const int32 lastColumn = input.right - 1;
     float* to = output.data + ptrdiff_t(y - output.top) * output.rowFloats;
+    const int32 inStep = input.pixelFloats;
+    const int32 outStep = output.pixelFloats;
     for (int32 x = output.left; x < output.right; ++x) {
         const float* from =
-            inRow + ptrdiff_t(clampTo(x, walk.input->left, walk.lastColumn) - walk.input->left) *
-                        walk.input->pixelFloats;
-        double value[kChannels] = {finite(from[0]), finite(from[1]), finite(from[2])};
-        double luminance =
-            kRedWeight * value[0] + kGreenWeight * value[1] + kBlueWeight * value[2];
+            inRow + ptrdiff_t(clampTo(x, input.left, lastColumn) - input.left) * inStep;
+        const double red = finite(from[0]);
+        const double green = finite(from[1]);
+        const double blue = finite(from[2]);
+        double luminance = kRedWeight * red + kGreenWeight * green + kBlueWeight * blue;
         luminance = std::min(std::max(luminance, 0.0), 1.0);
-        const double weight = effect.amount * (1.0 - luminance);
-        for (int32 k = 0; k < kChannels; ++k) {
-            const double blended = value[k] + (double(window[k]) * meanScale - value[k]) * weight;
-            to[k] = float(effect.lift + blended * keep);
-        }
-        const int64_t* entering = walk.sumsAt(x + r + 1);
-        const int64_t* leaving = walk.sumsAt(x - r);
-        for (int32 k = 0; k < kChannels; ++k) window[k] += entering[k] - leaving[k];
-        to += output.pixelFloats;
+        const double weight = amount * (1.0 - luminance);
+        to[0] = float(lift + (red + (double(window0) * meanScale - red) * weight) * keep);
+        to[1] = float(lift + (green + (double(window1) * meanScale - green) * weight) * keep);
+        to[2] = float(lift + (blue + (double(window2) * meanScale - blue) * weight) * keep);
+        // The entry after the last is the spare one: the last slide reads it harmlessly.
+        const int64_t* entering = sums + (2 * r + 1) * kChannels;
+        window0 += entering[0] - sums[0];
+        window1 += entering[1] - sums[1];
+        window2 += entering[2] - sums[2];
+        sums += kChannels;
+        to += outStep;
     }
 }
 
@@ -138,7 +162,7 @@ void prepareContinuousEffect(ContinuousEffect* effect, int32 radiation, int32 am
 
 size_t continuousWorkBytes(int32 width) {
     if (width < 0) width = 0;
-    return (size_t(width) + 2 * size_t(kMaxRadius)) * kChannels * sizeof(int64_t);
+    return (size_t(width) + 2 * size_t(kMaxRadius) + 1) * kChannels * sizeof(int64_t);
 }
 
 bool filterFloatPixels(const ContinuousEffect& effect, void* work, size_t workBytes,
@@ -154,18 +178,21 @@ bool filterFloatPixels(const ContinuousEffect& effect, void* work, size_t workBy
     if (workBytes < continuousWorkBytes(width)) return false;
     if (effect.radius < kMinRadius || effect.radius > kMaxRadius) return false;
 
+    const int32 r = effect.radius;
+    const int32 firstColumn = clampTo(output.left - r, input.left, input.right - 1);
+    const int32 lastColumn = clampTo(output.right - 1 + r, input.left, input.right - 1);
     Walk walk;
     walk.input = &input;
-    walk.output = &output;
-    walk.radius = effect.radius;
+    walk.radius = r;
     walk.lastRow = input.bottom - 1;
-    walk.firstColumn = clampTo(output.left - effect.radius, input.left, input.right - 1);
-    walk.lastColumn = clampTo(output.right - 1 + effect.radius, input.left, input.right - 1);
+    walk.firstEntry = firstColumn - (output.left - r);
+    walk.lastEntry = lastColumn - (output.left - r);
+    walk.entries = width + 2 * r;
     walk.sums = static_cast<int64_t*>(work);
-    buildSums(walk, output.top);
+    buildSums(walk, output.top, firstColumn);
     for (int32 y = output.top; y < output.bottom; ++y) {
-        filterRow(effect, walk, y);
-        if (y + 1 < output.bottom) moveSumsDown(walk, y);
+        filterRow(effect, walk, output, y);
+        if (y + 1 < output.bottom) moveSumsDown(walk, y, firstColumn);
     }
     return true;
 }
