@@ -15,6 +15,7 @@ set(LUMIVEIL_ENGINE_SOURCES
   engine/fast_rows_avx512.cpp
   engine/fast_kernel_constants.cpp
   engine/exact_division.cpp
+  engine/continuous_effect.cpp
 )
 
 # The 300-byte parameter file form and the length-prefixed text it uses.

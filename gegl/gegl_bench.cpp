@@ -1,5 +1,7 @@
 // gegl_bench: the time of one 4000 x 3000 picture through the Lumiveil operation,
 // through GEGL's own gegl:box-blur (radius 96, the nearest peer) and gegl:softglow,
+// once as 8-bit RGBA and once as RGBA float (the operation's float path; GEGL's
+// box blur works in float on either),
 // each run once to warm up and then timed, all in this one process on GEGL's
 // threads; and beside them the engine's own kernel on one thread, for the same
 // picture and settings.
@@ -53,7 +55,8 @@ std::vector<uint8_t> makePicture() {
 // One render of the whole picture through `operation` into a fresh buffer; a fresh
 // graph every time, so no cache of an earlier run answers.
 double renderSeconds(GeglBuffer* input, const char* operation, const char* property, int value) {
-    GeglBuffer* output = gegl_buffer_new(gegl_buffer_get_extent(input), babl_format("R'G'B'A u8"));
+    GeglBuffer* output =
+        gegl_buffer_new(gegl_buffer_get_extent(input), gegl_buffer_get_format(input));
     GeglNode* graph = gegl_node_new();
     GeglNode* source =
         gegl_node_new_child(graph, "operation", "gegl:buffer-source", "buffer", input, nullptr);
@@ -135,6 +138,12 @@ int main(int argc, char** argv) {
     double softglow = bestOfRuns(input, "gegl:softglow", nullptr, 0);
     double lumiveil = bestOfRuns(input, kOperationName, "radiation", kRadiation);
     double engine = engineSeconds(picture);
+    // The same picture as RGBA float: the operation's float path.
+    GeglBuffer* floats = gegl_buffer_new(&extent, babl_format("R'G'B'A float"));
+    gegl_buffer_copy(input, &extent, GEGL_ABYSS_NONE, floats, &extent);
+    double floatBoxBlur = bestOfRuns(floats, "gegl:box-blur", "radius", kBoxBlurRadius);
+    double floatLumiveil = bestOfRuns(floats, kOperationName, "radiation", kRadiation);
+    g_object_unref(floats);
 
     std::printf(
         "gegl_bench: %d x %d RGBA u8, GEGL %d.%d.%d (built against) on %d threads, best of %d "
@@ -146,6 +155,9 @@ int main(int argc, char** argv) {
     printRow("gegl:box-blur radius 96", boxBlur, boxBlur);
     printRow("gegl:softglow", softglow, boxBlur);
     printRow("engine kernel alone, one thread", engine, boxBlur);
+    std::printf("the same picture as R'G'B'A float:\n");
+    printRow(kOperationName, floatLumiveil, floatBoxBlur);
+    printRow("gegl:box-blur radius 96", floatBoxBlur, floatBoxBlur);
 
     g_object_unref(input);
     gegl_exit();

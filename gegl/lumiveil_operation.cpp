@@ -1,5 +1,6 @@
 // The Lumiveil effect as a GEGL operation: an area filter whose halo is the margin
-// the module asks its host for, run on the input's own bytes. gegl-op.h includes
+// the module asks its host for, run on the input's own bytes, or on its values as
+// floats when its components are finer than a byte. gegl-op.h includes
 // this file twice: once for the properties, once for the code.
 #ifdef GEGL_PROPERTIES
 
@@ -31,11 +32,19 @@ property_int(mist, "Mist", 0)
 
 namespace {
 
-// R'G'B'A u8 in the input's own colour space: babl then hands over the picture's
-// bytes as they are, whatever profile the picture carries.
+// The format the picture is filtered in: its own colour space, its alpha or none,
+// and its own bytes when its components are 8-bit (babl then hands them over as
+// they are, whatever profile the picture carries); perceptual floats otherwise, so
+// nothing finer than a byte is lost. A source of no known format reads as RGBA u8.
 const Babl* pixelFormat(GeglOperation* operation) {
-    return babl_format_with_space(kPixelFormatName,
-                                  gegl_operation_get_source_space(operation, "input"));
+    const Babl* space = gegl_operation_get_source_space(operation, "input");
+    const Babl* source = gegl_operation_get_source_format(operation, "input");
+    if (!source) return babl_format_with_space(kByteFormatRgba, space);
+    const bool alpha = babl_format_has_alpha(source);
+    if (babl_format_get_type(source, 0) == babl_type("u8")) {
+        return babl_format_with_space(alpha ? kByteFormatRgba : kByteFormatRgb, space);
+    }
+    return babl_format_with_space(alpha ? kFloatFormatRgba : kFloatFormatRgb, space);
 }
 
 void prepare(GeglOperation* operation) {
@@ -56,17 +65,36 @@ GeglRectangle getBoundingBox(GeglOperation* operation) {
     return *input;
 }
 
-// A block of `rect`'s pixels in picture coordinates (origin at the input's top left).
-PixelBlock pictureBlock(guchar* data, const GeglRectangle& rect, const GeglRectangle& picture) {
-    PixelBlock block;
+// Where `rect` lies in picture coordinates (origin at the input's top left), for
+// a block of either kind; the caller sets its pixel and row sizes.
+template <typename Block, typename Value>
+Block pictureBlock(Value* data, const GeglRectangle& rect, const GeglRectangle& picture) {
+    Block block;
     block.data = data;
-    block.rowBytes = ptrdiff_t(rect.width) * kAreaPixelBytes;
-    block.pixelBytes = kAreaPixelBytes;
     block.top = rect.y - picture.y;
     block.left = rect.x - picture.x;
     block.bottom = block.top + rect.height;
     block.right = block.left + rect.width;
     return block;
+}
+
+bool filterRequest(const AreaSettings& settings, void* in, const GeglRectangle& reach, void* out,
+                   const GeglRectangle& result, const GeglRectangle& picture, bool floats,
+                   int32_t values) {
+    if (floats) {
+        auto input = pictureBlock<FloatBlock>(static_cast<float*>(in), reach, picture);
+        auto output = pictureBlock<FloatBlock>(static_cast<float*>(out), result, picture);
+        input.pixelFloats = output.pixelFloats = values;
+        input.rowFloats = ptrdiff_t(reach.width) * values;
+        output.rowFloats = ptrdiff_t(result.width) * values;
+        return filterFloatArea(settings, input, output);
+    }
+    auto input = pictureBlock<PixelBlock>(static_cast<uint8_t*>(in), reach, picture);
+    auto output = pictureBlock<PixelBlock>(static_cast<uint8_t*>(out), result, picture);
+    input.pixelBytes = output.pixelBytes = values;
+    input.rowBytes = ptrdiff_t(reach.width) * values;
+    output.rowBytes = ptrdiff_t(result.width) * values;
+    return filterArea(settings, input, output);
 }
 
 gboolean process(GeglOperation* operation, GeglBuffer* input, GeglBuffer* output,
@@ -85,16 +113,16 @@ gboolean process(GeglOperation* operation, GeglBuffer* input, GeglBuffer* output
 
     GeglProperties* properties = GEGL_PROPERTIES(operation);
     AreaSettings settings = {properties->radiation, properties->amount, properties->mist};
-    const Babl* format = pixelFormat(operation);
-    guchar* in =
-        static_cast<guchar*>(g_try_malloc(size_t(reach.width) * reach.height * kAreaPixelBytes));
-    guchar* out = static_cast<guchar*>(
-        g_try_malloc(size_t(result->width) * result->height * kAreaPixelBytes));
+    const Babl* format = gegl_operation_get_format(operation, "output");
+    const bool floats = babl_format_get_type(format, 0) == babl_type("float");
+    const int32_t values = babl_format_get_n_components(format);
+    const size_t pixelBytes = size_t(babl_format_get_bytes_per_pixel(format));
+    void* in = g_try_malloc(size_t(reach.width) * reach.height * pixelBytes);
+    void* out = g_try_malloc(size_t(result->width) * result->height * pixelBytes);
     gboolean done = FALSE;
     if (in && out) {
         gegl_buffer_get(input, &reach, 1.0, format, in, GEGL_AUTO_ROWSTRIDE, GEGL_ABYSS_CLAMP);
-        done = filterArea(settings, pictureBlock(in, reach, picture),
-                          pictureBlock(out, *result, picture));
+        done = filterRequest(settings, in, reach, out, *result, picture, floats, values);
         if (done) gegl_buffer_set(output, result, level, format, out, GEGL_AUTO_ROWSTRIDE);
     }
     g_free(out);

@@ -10,5 +10,10 @@ constexpr char kOperationDescription[] =
 // GIMP 3 makes the operation a filter at Filters > Light and Shadow > Lumiveil...
 constexpr char kGimpMenuPath[] = "<Image>/Filters/Light and Shadow";
 constexpr char kGimpMenuLabel[] = "Lumiveil...";
-// Processed pixels; with the input's colour space, no byte is converted.
-constexpr char kPixelFormatName[] = "R'G'B'A u8";
+// Processed pixels, in the input's own colour space. Pictures of 8-bit components
+// are filtered as their bytes, none converted; finer ones as perceptual floats.
+// With alpha or without, as the input is.
+constexpr char kByteFormatRgba[] = "R'G'B'A u8";
+constexpr char kByteFormatRgb[] = "R'G'B' u8";
+constexpr char kFloatFormatRgba[] = "R'G'B'A float";
+constexpr char kFloatFormatRgb[] = "R'G'B' float";

@@ -2,6 +2,7 @@
 
 #include "engine/region_walk.h"
 #include "gimp/drawable_pixels.h"
+#include "gimp/float_filter.h"
 
 namespace {
 
@@ -35,6 +36,17 @@ const char* filterDrawable(gint32 drawable, const EffectValues& values) {
     if (!gimp_drawable_mask_intersect(drawable, &job.target.left, &job.target.top,
                                       &job.target.width, &job.target.height)) {
         return nullptr;  // the selection misses this drawable: nothing to do
+    }
+    // Finer precisions keep every bit: the float path; 8-bit perceptual layers
+    // give the module's bytes.
+    if (gimp_image_get_precision(gimp_item_get_image(drawable)) != GIMP_PRECISION_U8_GAMMA) {
+        gimp_progress_init(kProgressText);
+        const char* failure = filterDrawableInFloat(drawable, values, job.target);
+        if (failure != nullptr) return failure;
+        gimp_drawable_merge_shadow(drawable, TRUE);
+        gimp_drawable_update(drawable, job.target.left, job.target.top, job.target.width,
+                             job.target.height);
+        return nullptr;
     }
     DrawablePixels pixels;
     if (!openDrawablePixels(drawable, true, &pixels)) return "Lumiveil ran out of memory.";

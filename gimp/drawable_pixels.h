@@ -1,7 +1,8 @@
 // Reading a drawable as 8-bit perceptual RGB(A) rows for the engine, and writing
 // the results into its shadow buffer, through GEGL. At GIMP's 8-bit perceptual
-// precision both directions copy bytes unchanged; other precisions are converted
-// to 8-bit perceptual values and back by babl.
+// precision both directions copy bytes unchanged; the preview reads other
+// precisions as 8-bit perceptual values too, while filtering them takes the float
+// path (float_filter.h), which writes nothing through here.
 #pragma once
 
 #include <libgimp/gimp.h>
@@ -12,11 +13,7 @@ struct DrawablePixels {
     GeglBuffer* source;       // the drawable as it is; read only
     GeglBuffer* target;       // its shadow buffer (or null for a preview)
     const Babl* workFormat;   // R'G'B' u8 or R'G'B'A u8 in the drawable's colour space
-    const Babl* alphaFormat;  // R'G'B'A float there: how results are written when the
-                              // drawable has alpha and a finer precision, so its alpha
-                              // goes back as it was read; null otherwise
     int32 planes;             // 3, or 4 with alpha
-    float* alphaRows;         // kRegionStripHeight rows for alphaFormat, or null
 };
 
 // Opens the drawable's buffers; false (nothing held) when memory runs out.

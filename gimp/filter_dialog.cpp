@@ -74,16 +74,6 @@ void addSliders(DialogState& state, GtkWidget* box) {
     gtk_widget_show(table);
 }
 
-void addPrecisionNote(gint32 drawable, GtkWidget* box) {
-    if (gimp_image_get_precision(gimp_item_get_image(drawable)) == GIMP_PRECISION_U8_GAMMA) return;
-    GtkWidget* note = gtk_label_new(
-        "This image is filtered through 8-bit perceptual values\n"
-        "and written back at its own precision.");
-    gtk_misc_set_alignment(GTK_MISC(note), 0.0, 0.5);
-    gtk_box_pack_start(GTK_BOX(box), note, FALSE, FALSE, 0);
-    gtk_widget_show(note);
-}
-
 GtkWidget* presetChooser(DialogState& state, bool saving) {
     GtkWidget* chooser = gtk_file_chooser_dialog_new(
         saving ? "Save Lumiveil Parameters" : "Load Lumiveil Parameters", GTK_WINDOW(state.dialog),
@@ -176,7 +166,6 @@ bool runFilterDialog(gint32 drawable, EffectValues* values) {
     g_signal_connect(state.preview, "invalidated", G_CALLBACK(renderPreview), &state.values);
 
     addSliders(state, box);
-    addPrecisionNote(drawable, box);
     gtk_widget_show(state.dialog);
 
     gint response = GTK_RESPONSE_NONE;
