@@ -22,7 +22,8 @@ def required():
 def machine_cannot(emulator=False, debootstrap=False):
     """Why this machine cannot install or run what the install step provides, or None."""
     if os.geteuid() != 0:
-        return "the tests run as a user other than root, who can neither install it nor enter the roots"
+        return ("the tests run as a user other than root, who can neither install it nor "
+                "enter the roots")
     if emulator and not os.path.exists(BINFMT_REGISTER):
         return "this kernel offers no binfmt_misc to register an emulator with"
     if debootstrap and not shutil.which("debootstrap"):

@@ -9,14 +9,13 @@
 //   gegl_threads_test OPERATION.so
 #include <gegl.h>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <random>
 #include <string>
 #include <thread>
 #include <vector>
-
-#include <unistd.h>
 
 namespace {
 
@@ -36,8 +35,8 @@ constexpr int kGraphs = sizeof kChains / sizeof kChains[0];
 
 GeglNode* lumiveil(GeglNode* root, const Settings& settings) {
     return gegl_node_new_child(root, "operation", "quietharbor:lumiveil", "radiation",
-                               settings.radiation, "amount", settings.amount, "mist",
-                               settings.mist, nullptr);
+                               settings.radiation, "amount", settings.amount, "mist", settings.mist,
+                               nullptr);
 }
 
 // A graph of its own for every render: nothing cached from an earlier one.
@@ -49,8 +48,8 @@ void render(GeglBuffer* source, int graph, std::vector<uint8_t>* out) {
     gegl_node_link_many(input, lumiveil(root, kChains[graph][0]), last, nullptr);
     GeglRectangle whole = {0, 0, kWidth, kHeight};
     out->resize(size_t(kWidth) * kHeight * kPixelBytes);
-    gegl_node_blit(last, 1.0, &whole, babl_format("R'G'B'A u8"), out->data(),
-                   kWidth * kPixelBytes, GEGL_BLIT_DEFAULT);
+    gegl_node_blit(last, 1.0, &whole, babl_format("R'G'B'A u8"), out->data(), kWidth * kPixelBytes,
+                   GEGL_BLIT_DEFAULT);
     g_object_unref(root);
 }
 
@@ -75,8 +74,10 @@ TEST(GeglThreads, GraphsOfTwoNodesRenderedAtOnceGiveTheBytesOfEachAlone) {
     for (int graph = 0; graph < kGraphs; ++graph) {
         EXPECT_NE(alone[graph], noise) << "graph " << graph << ": the filter changed nothing";
         size_t differing = 0;
-        for (size_t i = 0; i < noise.size(); ++i) differing += alone[graph][i] != together[graph][i];
-        EXPECT_EQ(differing, 0u) << "graph " << graph << ": bytes differ when rendered beside the others";
+        for (size_t i = 0; i < noise.size(); ++i)
+            differing += alone[graph][i] != together[graph][i];
+        EXPECT_EQ(differing, 0u) << "graph " << graph
+                                 << ": bytes differ when rendered beside the others";
     }
 }
 

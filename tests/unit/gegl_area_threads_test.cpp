@@ -29,8 +29,8 @@ std::vector<uint8_t> noise(uint32_t seed) {
 }
 
 PixelBlock block(uint8_t* data, int32_t left, int32_t top, int32_t right, int32_t bottom) {
-    return PixelBlock{data, ptrdiff_t(right - left) * kAreaPixelBytes, kAreaPixelBytes,
-                      top, left, bottom, right};
+    return PixelBlock{
+        data, ptrdiff_t(right - left) * kAreaPixelBytes, kAreaPixelBytes, top, left, bottom, right};
 }
 
 // The whole picture, tile by tile, each tile from its own copy of the input
@@ -40,10 +40,12 @@ std::vector<uint8_t> filterByTiles(const AreaSettings& settings, const std::vect
     for (int32_t top = 0; top < kHeight; top += kTile) {
         for (int32_t left = 0; left < kWidth; left += kTile) {
             int32_t right = std::min(left + kTile, kWidth), bottom = std::min(top + kTile, kHeight);
-            int32_t inLeft = std::max(left - kMarginBefore, 0), inTop = std::max(top - kMarginBefore, 0);
+            int32_t inLeft = std::max(left - kMarginBefore, 0),
+                    inTop = std::max(top - kMarginBefore, 0);
             int32_t inRight = std::min(right + kMarginAfter, kWidth);
             int32_t inBottom = std::min(bottom + kMarginAfter, kHeight);
-            std::vector<uint8_t> halo(size_t(inRight - inLeft) * (inBottom - inTop) * kAreaPixelBytes);
+            std::vector<uint8_t> halo(size_t(inRight - inLeft) * (inBottom - inTop) *
+                                      kAreaPixelBytes);
             std::vector<uint8_t> tile(size_t(right - left) * (bottom - top) * kAreaPixelBytes);
             size_t haloRow = size_t(inRight - inLeft) * kAreaPixelBytes;
             for (int32_t y = inTop; y < inBottom; ++y) {
