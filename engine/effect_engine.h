@@ -49,9 +49,6 @@ void prepareEffectState(EffectState* state, int32_t radiation, int32_t amount, i
 void forgetColumnSums(EffectState* state);
 // Which kernel filterPixels may use, and the widest vectors the optimised one may use.
 void chooseEffectKernel(EffectState* state, KernelChoice kernel, VectorLevel level);
-// The instruction set the optimised kernel uses at a level on this processor:
-// "AVX-512", "AVX2", "SSE2", "NEON" (ARM64, at every level) or "none".
-const char* vectorLevelNameFor(VectorLevel level);
 
 // A caller-owned scratch block for output rectangles up to `maxWidth` pixels wide.
 size_t effectWorkBytes(int32_t maxWidth);

@@ -3,7 +3,6 @@
 #include <cstdint>
 #include <cstring>
 
-#include "engine/effect_engine.h"
 #include "engine/fast_kernel_constants.h"
 #include "engine/fast_rows.h"
 

@@ -9,3 +9,7 @@ enum class KernelChoice { optimised, plain };
 // offers, at most AVX2, or SSE2 only (so that each level is tested on a machine
 // that has the wider ones).
 enum class VectorLevel { widest, avx2, baseline };
+
+// The instruction set the optimised kernel uses at a level on this processor:
+// "AVX-512", "AVX2", "SSE2", "NEON" (ARM64, at every level) or "none".
+const char* vectorLevelNameFor(VectorLevel level);

@@ -1,9 +1,8 @@
 // The filtering pass: what Start does, and the strip loop that Continue runs.
 #pragma once
 
+#include "host/strip_height.h"
 #include "sdk/filter_record.h"
-
-constexpr int16 kStripHeight = 32;  // output rows per strip; the last strip takes what is left
 
 // The Start selector: settings, work buffer, dialog, then every strip of filterRect.
 int32 startFilter(FilterRecord* record);

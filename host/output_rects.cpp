@@ -1,8 +1,8 @@
 #include "host/output_rects.h"
 
 #include "engine/effect_engine.h"
-#include "host/filter_pass.h"
 #include "host/host_errors.h"
+#include "host/strip_height.h"
 #include "resources/resource_ids.h"
 
 namespace {

@@ -1,11 +1,14 @@
 #!/usr/bin/env python3
 """Checks that the rooms' include arrows point one way.
 
-Reads every `#include "room/file"` line of the sources and fails, naming the
-offending lines, when
+Reads every `#include` line of the sources that names a file of the repository,
+in any form the compiler resolves (quoted, beside the including file or from the
+root; angled, from the root; with `../` or not), and fails, naming the offending
+lines, when
   - a room of the module includes a room ranked above it (LEVELS below),
   - the folders' include graph has a cycle (whatever the folders),
   - files include each other in a loop,
+  - units (a .cpp with its .h) include each other in a loop,
   - engine/ includes anything outside itself and the standard library.
 
 Usage: tools/check_layers.py [repository root]
@@ -44,17 +47,44 @@ def source_files(root):
                 yield os.path.relpath(path, root).replace(os.sep, "/")
 
 
+def inside(root, candidate):
+    """candidate (relative to root, maybe with ../) as a repository path, when it
+    names a file of the repository; else None."""
+    path = os.path.normpath(candidate).replace(os.sep, "/")
+    if path.startswith("../") or os.path.isabs(path):
+        return None
+    return path if os.path.isfile(os.path.join(root, path)) else None
+
+
 def includes_of(root, path):
-    quoted, angled = [], []
+    """(line number, as written, repository path) of every include that names a
+    file of the repository, and (line number, as written) of every other angled
+    include. A quoted name is looked for beside the including file first, then
+    from the root (the build's include folder); an angled one from the root."""
+    local, system = [], []
+    folder = os.path.dirname(path)
     with open(os.path.join(root, path), encoding="utf-8", errors="replace") as source:
         for number, line in enumerate(source, 1):
-            match = QUOTED.match(line)
-            if match and "/" in match.group(1):
-                quoted.append((number, match.group(1)))
-            match = ANGLED.match(line)
-            if match:
-                angled.append((number, match.group(1)))
-    return quoted, angled
+            quoted = QUOTED.match(line)
+            angled = ANGLED.match(line)
+            if quoted:
+                name = quoted.group(1)
+                target = inside(root, os.path.join(folder, name)) or inside(root, name)
+            elif angled:
+                name = angled.group(1)
+                target = inside(root, name)
+            else:
+                continue
+            if target:
+                local.append((number, name, target))
+            elif angled:
+                system.append((number, name))
+    return local, system
+
+
+def unit_of(path):
+    """A .cpp and its .h are one unit."""
+    return os.path.splitext(path)[0]
 
 
 def room_of(path):
@@ -91,15 +121,19 @@ def find_cycle(graph):
 def check(root):
     problems = []
     file_graph = {}
+    unit_graph = {}
     room_graph = {}
     for path in source_files(root):
-        quoted, angled = includes_of(root, path)
+        local, system = includes_of(root, path)
         room = room_of(path)
-        for number, target in quoted:
-            where = "%s:%d includes %s" % (path, number, target)
+        for number, name, target in local:
+            where = "%s:%d includes %s" % (path, number, name)
+            if name != target:
+                where += " (%s)" % target
             target_room = room_of(target)
-            if os.path.exists(os.path.join(root, target)):
-                file_graph.setdefault(path, set()).add(target)
+            file_graph.setdefault(path, set()).add(target)
+            if unit_of(target) != unit_of(path):
+                unit_graph.setdefault(unit_of(path), set()).add(unit_of(target))
             if target_room != room:
                 room_graph.setdefault(room, set()).add(target_room)
             if room == "engine" and target_room != "engine":
@@ -108,7 +142,7 @@ def check(root):
                     LEVELS[target_room] > LEVELS[room]:
                 problems.append(where + ": %s is above %s" % (target_room, room))
         if room == "engine":
-            for number, target in angled:
+            for number, target in system:
                 if not ENGINE_SYSTEM_HEADER.match(target):
                     problems.append("%s:%d includes <%s>: the engine uses only the standard "
                                     "library" % (path, number, target))
@@ -118,6 +152,10 @@ def check(root):
     cycle = find_cycle(file_graph)
     if cycle:
         problems.append("files include each other in a loop: " + " -> ".join(cycle))
+    cycle = find_cycle(unit_graph)
+    if cycle:
+        problems.append("units (a .cpp with its .h) include each other in a loop: " +
+                        " -> ".join(cycle))
     return problems
 
 

@@ -27,6 +27,7 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
 from pngio import Image, read_png, write_png, describe_difference, difference  # noqa: E402,F401
+from skips import machine_cannot, may_skip  # noqa: E402
 
 SOURCE = os.environ.get("LUMIVEIL_SOURCE") or os.path.dirname(os.path.dirname(HERE))
 ARCH = os.environ.get("LUMIVEIL_ARCH") or "win32"
@@ -355,17 +356,17 @@ class HostTestCase(unittest.TestCase):
     that skips when this machine cannot run the architecture under test, and
     fails when the build is missing. Its runs get self.path("appdata"), which
     does not exist unless the test makes it, as the user's application-data
-    folder. LUMIVEIL_KEEP_TMP=1 keeps the folders; LUMIVEIL_REQUIRE_ARCH=1 turns
-    the skip into a failure."""
+    folder. LUMIVEIL_KEEP_TMP=1 keeps the folders; the skip is a failure where
+    this machine could run the architecture (skips.py)."""
 
     @classmethod
     def setUpClass(cls):
         super().setUpClass()
         runnable, reason = arch_runnable()
         if not runnable:
-            if os.environ.get("LUMIVEIL_REQUIRE_ARCH") == "1":
-                raise AssertionError(reason)
-            raise unittest.SkipTest(reason)
+            if arch_may_skip():
+                raise unittest.SkipTest(reason)
+            raise AssertionError(reason)
         if not os.path.exists(plughost_exe()):
             raise AssertionError("no plughost.exe at %s: build the %s tree first" %
                                  (plughost_exe(), ARCH))
@@ -425,12 +426,20 @@ class HostTestCase(unittest.TestCase):
 EXIT_SKIPPED = 77
 
 
+def arch_may_skip():
+    """Whether this architecture's tests may count as skipped when its programs
+    cannot run here: only where this machine cannot make them run (not root, no
+    binfmt_misc) and nothing requires them (skips.py). A missing emulated root or
+    runtime is the install step's failure."""
+    return may_skip(machine_cannot(emulator=True))
+
+
 def main():
     """unittest.main for a test file, verbose. A file whose architecture cannot
-    run here says why and exits as skipped (a failure with LUMIVEIL_REQUIRE_ARCH=1)."""
+    run here says why and exits as skipped, where that may count as skipped."""
     runnable, reason = arch_runnable()
-    if not runnable and os.environ.get("LUMIVEIL_REQUIRE_ARCH") != "1":
-        print("skipped: " + reason)
+    if not runnable and arch_may_skip():
+        print("skipped: %s (%s)" % (reason, machine_cannot(emulator=True)))
         sys.exit(EXIT_SKIPPED)
     if ARCH == "win32":
         print("32-bit programs here: " + ia32_status())

@@ -1,7 +1,8 @@
 """The module under plughost's host profiles: each reproduces the quirks that
 plug-in authors report about one real host. Under every profile that this width
-can run, a dialog run, its repeat and a selection must give the reference
-bytes; a profile of the other width must be refused with a message."""
+can run, a dialog run, its repeat and a selection must each give the reference
+bytes, and the dialog's preview the reference preview; a profile of the other
+width must be refused with a message."""
 
 import os
 import shutil
@@ -11,6 +12,7 @@ import tempfile
 from blocks import native_block
 from harness import (ARCH, EXIT_HOST_ERROR, EXIT_OK, EXIT_SELECTOR_FAILED, HostTestCase, main,
                      module_path, read_png, run_plughost, write_png, NATIVE_BUILD)
+from test_dialog import factor_for
 from test_filter_pass import test_picture
 
 # Profile: the one width it runs, or None for both.
@@ -53,32 +55,45 @@ class HostProfiles(HostTestCase):
         self.windows = self.path("win")
         os.makedirs(self.windows)
 
-    def reference(self, settings, rect=None):
-        if (settings, rect) in self.references:
-            return self.references[settings, rect]
+    def reference(self, settings, rect=None, rate=None):
+        """The filtered picture, or with a rate what the preview must show."""
+        if (settings, rect, rate) in self.references:
+            return self.references[settings, rect, rate]
         tool = os.path.join(NATIVE_BUILD, "filter_reference")
         self.assertTrue(os.path.exists(tool), "no %s: build the native tree" % tool)
         expected = os.path.join(self.shared, "expected-%d.png" % len(self.references))
         command = [tool, self.source, expected, "--settings", "%d,%d,%d" % settings]
         if rect:
             command += ["--rect", "%d,%d,%d,%d" % rect]
+        if rate:
+            command += ["--rate", str(rate)]
         subprocess.run(command, check=True)
-        self.references[settings, rect] = read_png(expected)
-        return self.references[settings, rect]
+        self.references[settings, rect, rate] = read_png(expected)
+        return self.references[settings, rect, rate]
+
+    def reference_preview(self):
+        return self.reference(DIALOG_SETTINGS, rate=factor_for(WIDTH, HEIGHT))
 
     def run_profile(self, profile, out, extra):
         return self.run_host(["run", module_path(), "--host-profile", profile, "--in",
                               self.source, "--out", out, "--windows-dir", self.windows] + extra)
 
     def assertProfileGivesTheReference(self, profile):
+        # A confirmed dialog alone: its preview and its picture.
+        out, shown = self.path("dialog.png"), self.path("display.png")
+        run = self.run_profile(profile, out, ["--do", DIALOG, "--dump-display", shown])
+        self.assertEqual((run.returncode, run.lines("dialog:")), (EXIT_OK, []), run.report())
+        self.assertImagesEqual(read_png(shown), self.reference_preview(), profile + ", preview")
+        self.assertImagesEqual(read_png(out), self.reference(DIALOG_SETTINGS), profile + ", dialog")
+
         # A confirmed dialog, then the host's repeat of the last filter: both give
         # the dialog's settings (the output is the repeat's).
-        out = self.path("dialog.png")
+        out = self.path("repeat.png")
         run = self.run_profile(profile, out, ["--do", DIALOG, "--then", "repeat"])
         self.assertEqual((run.returncode, run.lines("dialog:")), (EXIT_OK, []), run.report())
         self.assertEqual([code for name, code in run.results if name == "start"], [0, 0],
                          run.report())
-        self.assertImagesEqual(read_png(out), self.reference(DIALOG_SETTINGS), profile)
+        self.assertImagesEqual(read_png(out), self.reference(DIALOG_SETTINGS), profile + ", repeat")
 
         if profile in FORGETFUL:
             # The next menu run of a host that kept nothing opens the dialog at
@@ -148,6 +163,7 @@ class HostProfiles(HostTestCase):
                 "--do", DIALOG, "--dump-display", shown[profile]])
             self.assertEqual((run.returncode, run.lines("dialog:")), (EXIT_OK, []), run.report())
         self.assertImagesEqual(read_png(shown["irfanview"]), read_png(shown["photoshop"]))
+        self.assertImagesEqual(read_png(shown["photoshop"]), self.reference_preview())
 
     def test_gimp_pmig(self):
         self.check_profile("gimp-pmig")

@@ -16,6 +16,7 @@ sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
 sys.path.insert(0, os.path.join(SOURCE, "tests", "gimp"))
 
 from pngio import Image, read_png  # noqa: E402
+from skips import exit_unless_present, machine_cannot  # noqa: E402
 
 BUILD = os.environ.get("LUMIVEIL_BUILD") or os.path.join(SOURCE, "build")
 OPERATION = os.environ.get("LUMIVEIL_GEGL_OP") or os.path.join(BUILD, "native",
@@ -23,7 +24,6 @@ OPERATION = os.environ.get("LUMIVEIL_GEGL_OP") or os.path.join(BUILD, "native",
 MODULE = os.path.join(BUILD, "win64", "LumiveilFilter.8bf")
 OPERATION_NAME = "quietharbor:lumiveil"
 SETTING_NAMES = ("radiation", "amount", "mist")
-SKIPPED = 77
 PLUGHOST_TIMEOUT = 300
 GEGL_TIMEOUT = 300
 
@@ -33,6 +33,17 @@ def install_operation(data_home):
     subprocess.run([os.path.join(SOURCE, "tools", "install-gegl-op.sh"), "--module", OPERATION,
                     "--into", os.path.join(data_home, "gegl-0.4", "plug-ins")],
                    check=True, stdout=subprocess.DEVNULL)
+
+
+def require_loaded(data_home):
+    """Fails unless GEGL, given DATA_HOME, knows the operation: without it the gegl
+    command exits 0 and copies its input, which would pass for a result."""
+    run = subprocess.run(["gegl", "--exists", OPERATION_NAME],
+                         env=dict(os.environ, XDG_DATA_HOME=data_home), stdout=subprocess.PIPE,
+                         stderr=subprocess.STDOUT, timeout=GEGL_TIMEOUT, universal_newlines=True)
+    if run.returncode != 0:
+        raise AssertionError("GEGL does not load %s from %s:\n%s" %
+                             (OPERATION_NAME, OPERATION, run.stdout))
 
 
 def module_result(picture, settings, out, channels):
@@ -50,7 +61,9 @@ def module_result(picture, settings, out, channels):
 
 
 def without_alpha(image):
-    """The colour channels of an RGBA image (the operation always answers in RGBA)."""
+    """The colour channels of an image, with or without alpha."""
+    if image.channels == 3:
+        return image
     colour = Image(image.width, image.height, 3)
     for channel in range(3):
         colour.data[channel::3] = image.data[channel::4]
@@ -88,11 +101,18 @@ def run_gegl(picture, out, operations, data_home, threads=None):
                          stderr=subprocess.STDOUT, timeout=GEGL_TIMEOUT, universal_newlines=True)
     if run.returncode != 0 or not os.path.exists(out):
         raise AssertionError("gegl wrote no %s:\n%s" % (out, run.stdout))
+    # An operation that GEGL cannot find is left out of the chain, exit status 0.
+    if "No such op" in run.stdout:
+        raise AssertionError("gegl ran without an operation:\n" + run.stdout)
 
 
-def missing_parts(need_module=True):
-    parts = [("the gegl command", shutil.which("gegl")),
-             ("the operation at " + OPERATION, os.path.exists(OPERATION))]
-    if need_module:
-        parts.append(("the module at " + MODULE, os.path.exists(MODULE)))
-    return [what for what, present in parts if not present]
+def exit_unless_built(tools=()):
+    """Ends the test, saying why, when a part is missing: the operation or the module
+    fails it (the build makes them); the gegl command or one of `tools` counts as
+    skipped only where this machine cannot install it (skips.py)."""
+    exit_unless_present(
+        built=[what for what, path in (("operation at " + OPERATION, OPERATION),
+                                       ("module at " + MODULE, MODULE))
+               if not os.path.exists(path)],
+        installed=[tool for tool in ("gegl",) + tuple(tools) if not shutil.which(tool)],
+        cannot=machine_cannot())

@@ -9,32 +9,26 @@ a GEGL folder of its own (XDG_DATA_HOME), so nothing is shared with other runs.
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 
-from gegl_harness import SKIPPED, SOURCE, install_operation
+from gegl_harness import SOURCE, exit_unless_built, install_operation
+from skips import exit_unless_present, machine_cannot
 
 ROOT = os.environ.get("LUMIVEIL_GIMP3_ROOT") or "/var/cache/lumiveil/gimp3-root"
 READY_MARK = ".lumiveil-ready"
 RUN = os.path.join(SOURCE, "tools", "gimp3-root-run")
 
 
-def missing_root():
-    """Why GIMP 3 cannot run here, or None."""
-    if not os.path.exists(os.path.join(ROOT, READY_MARK)):
-        return "no GIMP 3 root at %s (tools/make-gimp3-root.sh makes it)" % ROOT
-    if os.geteuid() != 0:
-        return "running GIMP 3 in its root needs root (chroot)"
-    return None
-
-
-def exit_unless_ready(missing):
-    """Ends the test as skipped, saying why, when parts are missing or GIMP 3 cannot run."""
-    reasons = (["no " + ", no ".join(missing)] if missing else []) + \
-        ([missing_root()] if missing_root() else [])
-    if reasons:
-        print("skipped: " + "; ".join(reasons))
-        sys.exit(SKIPPED)
+def exit_unless_ready(tools=()):
+    """Ends the test, saying why, when a part is missing (gegl_harness) or the root is:
+    that counts as skipped only where this machine cannot make or enter it (not
+    root, no debootstrap) and nothing requires it."""
+    exit_unless_built(tools)
+    if os.path.exists(os.path.join(ROOT, READY_MARK)) and os.geteuid() == 0:
+        return
+    exit_unless_present(installed=["GIMP 3 root at %s (tools/make-gimp3-root.sh makes it, "
+                                   "and running GIMP 3 in it needs root)" % ROOT],
+                        cannot=machine_cannot(debootstrap=True))
 
 
 class Workspace:

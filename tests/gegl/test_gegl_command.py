@@ -5,7 +5,9 @@ XDG_DATA_HOME, so GEGL finds it beside its own operations and nothing of the
 machine's user folders is read. Every whole-picture result must equal, byte for
 byte, what the 64-bit module gives in plughost for the same picture and settings;
 GEGL's tiling and threads, a render of part of the picture, and a colour profile
-in the file must not change a byte either.
+in the file must not change a byte either. Two nodes with different settings in one
+graph on eight threads must give the module applied twice: nodes that shared
+anything between their passes would mix their settings.
 """
 
 import os
@@ -20,8 +22,9 @@ import zlib
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from gegl_harness import (SKIPPED, crop, install_operation, missing_parts,  # noqa: E402
-                          module_result, operation_arguments, run_gegl)
+from gegl_harness import (crop, exit_unless_built, install_operation,  # noqa: E402
+                          module_result, operation_arguments, require_loaded, run_gegl,
+                          without_alpha)
 from pngio import Image, describe_difference, read_png, write_png  # noqa: E402
 from test_gimp_plugin import make_picture  # noqa: E402
 
@@ -36,9 +39,13 @@ CASES = [
 ]
 DEFAULTS = (50, 50, 0)
 # Noise large enough that GEGL's threads work on their pieces at the same time for
-# long: anything two pieces share then shows in the bytes in every run.
+# long.
 NOISE_SIZE = (1600, 1200, 4)
 THREAD_COUNTS = (1, 8)
+# Two nodes in a row, at the most threads: settings unlike each other in every
+# table, so that a pass that read the other node's would change bytes.
+CHAIN = ((30, 80, 10), (85, 35, 40))
+CHAIN_THREADS = 8
 # left, top, width, height: near the top left corner, so the halo meets two edges.
 PART = (37, 61, 150, 90)
 
@@ -96,6 +103,7 @@ class GeglCommandTests(unittest.TestCase):
         cls.folder = tempfile.mkdtemp(prefix="lumiveil-gegl-")
         cls.data_home = cls.path("data")
         install_operation(cls.data_home)
+        require_loaded(cls.data_home)
         cls.pictures = {}
         for seed, (name, size) in enumerate(sorted(PICTURES.items())):
             cls.pictures[name] = make_picture(*size, seed)
@@ -146,6 +154,15 @@ class GeglCommandTests(unittest.TestCase):
             one, many = (read_png(path) for path in paths)
             self.fail(describe_difference(many, one))
 
+    def test_two_nodes_with_different_settings_equal_the_module_twice(self):
+        first, second = CHAIN
+        ours = read_png(self.gegl_file("noise", "chain", first, operation_arguments(second),
+                                       threads=CHAIN_THREADS))
+        module_result(self.path("noise.png"), first, self.path("module-once.png"), 4)
+        theirs = module_result(self.path("module-once.png"), second,
+                               self.path("module-twice.png"), 4)
+        self.assertEqual(ours, theirs, describe_difference(ours, theirs))
+
     def test_part_of_the_picture_equals_that_part_of_the_whole(self):
         left, top, width, height = PART
         whole = self.gegl("rgba", "whole", (40, 70, 5))
@@ -164,11 +181,19 @@ class GeglCommandTests(unittest.TestCase):
         profiled_result = self.gegl("profiled", "profiled-out", (30, 80, 10))
         self.assertEqual(profiled_result, plain_result,
                          describe_difference(profiled_result, plain_result))
+        # The control: GEGL reads the profile, since converting to sRGB changes the
+        # profiled picture's bytes and leaves the plain one's alone.
+        to_srgb = ["gegl:convert-space", "space-name=sRGB"]
+        converted = {}
+        for name in ("rgb", "profiled"):
+            out = self.path(name + "-srgb.png")
+            run_gegl(self.path(name + ".png"), out, to_srgb, self.data_home)
+            converted[name] = without_alpha(read_png(out))
+        self.assertEqual(converted["rgb"], self.pictures["rgb"])
+        self.assertNotEqual(converted["profiled"], self.pictures["rgb"],
+                            "GEGL did not read the picture's profile")
 
 
 if __name__ == "__main__":
-    missing = missing_parts()
-    if missing:
-        print("skipped: no " + ", no ".join(missing))
-        sys.exit(SKIPPED)
+    exit_unless_built()
     unittest.main()

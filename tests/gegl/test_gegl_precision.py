@@ -21,8 +21,8 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from gegl_harness import (GEGL_TIMEOUT, SKIPPED, install_operation, missing_parts,  # noqa: E402
-                          module_result, operation_arguments)
+from gegl_harness import (GEGL_TIMEOUT, exit_unless_built, install_operation,  # noqa: E402
+                          module_result, operation_arguments, require_loaded)
 from png16 import MAX16, Picture16, continuous_effect, read_png16, write_png16  # noqa: E402
 from pngio import Image, write_png  # noqa: E402
 
@@ -66,6 +66,7 @@ class GeglPrecisionTests(unittest.TestCase):
         cls.folder = tempfile.mkdtemp(prefix="lumiveil-gegl16-")
         cls.data_home = cls.path("data")
         install_operation(cls.data_home)
+        require_loaded(cls.data_home)
         cls.pictures = {"rgb": smooth_picture(*SIZE, 3, 1), "rgba": smooth_picture(*SIZE, 4, 2)}
         for name, picture in cls.pictures.items():
             write_png16(cls.path(name + ".png"), picture)
@@ -91,6 +92,7 @@ class GeglPrecisionTests(unittest.TestCase):
                              universal_newlines=True)
         self.assertTrue(run.returncode == 0 and os.path.exists(out),
                         "gegl wrote no %s:\n%s" % (out, run.stdout))
+        self.assertNotIn("No such op", run.stdout)
         return read_png16(out)
 
     def assert_within(self, ours, expected, tolerance, what):
@@ -163,8 +165,5 @@ class GeglPrecisionTests(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    missing = missing_parts()
-    if missing:
-        print("skipped: no " + ", no ".join(missing))
-        sys.exit(SKIPPED)
+    exit_unless_built()
     unittest.main()

@@ -6,8 +6,7 @@ opens the plug-in's dialog interactively. It is photographed beside the module's
 (build/screenshots/ or $LUMIVEIL_SCREENSHOTS), and its OK must give the
 module's bytes.
 
-Needs Xvfb, xdotool and xwd besides what test_gimp_plugin.py needs; exits with 77
-(skipped) without them.
+Needs Xvfb, xdotool and xwd besides what test_gimp_plugin.py needs, likewise.
 """
 
 import os
@@ -21,8 +20,8 @@ import unittest
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from test_gimp_plugin import (BUILD, GIMP, MODULE, PLUGIN, SKIPPED, SOURCE,  # noqa: E402
-                              load_image, make_picture, missing_parts, save_layer)
+from test_gimp_plugin import (BUILD, GIMP, MODULE, PLUGIN, SOURCE,  # noqa: E402
+                              exit_unless_present_here, load_image, make_picture, save_layer)
 from harness import ensure_display  # noqa: E402
 from pngio import describe_difference, read_png, write_png  # noqa: E402
 from xwd_image import read_xwd  # noqa: E402
@@ -158,8 +157,5 @@ class GimpDialogTests(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    missing = missing_parts() + [tool for tool in ("Xvfb", "xdotool", "xwd") if not shutil.which(tool)]
-    if missing:
-        print("skipped: no " + ", no ".join(missing))
-        sys.exit(SKIPPED)
+    exit_unless_present_here(("Xvfb", "xdotool", "xwd"))
     unittest.main()

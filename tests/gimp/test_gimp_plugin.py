@@ -8,7 +8,8 @@ byte, what the 64-bit module gives in plughost for the same picture and settings
 
 Environment (ctest sets it): LUMIVEIL_GIMP_PLUGIN, the built plug-in;
 LUMIVEIL_BUILD, the folder holding win64/; LUMIVEIL_WINEPREFIX for plughost.
-Exits with 77 (skipped) when GIMP, the plug-in or the module is missing.
+Fails when the plug-in or the module is missing; without GIMP it counts as skipped (77)
+only where this machine cannot install it (tests/e2e/skips.py).
 """
 
 import collections
@@ -26,12 +27,12 @@ sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
 
 from harness import ensure_display  # noqa: E402
 from pngio import Image, describe_difference, read_png, write_png  # noqa: E402
+from skips import exit_unless_present, machine_cannot  # noqa: E402
 
 BUILD = os.environ.get("LUMIVEIL_BUILD") or os.path.join(SOURCE, "build")
 PLUGIN = os.environ.get("LUMIVEIL_GIMP_PLUGIN") or os.path.join(BUILD, "gimp", "lumiveil")
 MODULE = os.path.join(BUILD, "win64", "LumiveilFilter.8bf")
 GIMP = shutil.which("gimp-console-2.10")
-SKIPPED = 77
 GIMP_TIMEOUT = 600
 PLUGHOST_TIMEOUT = 300
 
@@ -205,17 +206,17 @@ class GimpPluginTests(unittest.TestCase):
         self.assertEqual(self.gimp_result("range"), read_png(self.pictures["rgb"]))
 
 
-def missing_parts():
-    missing = [what for what, present in (("gimp-console-2.10", GIMP),
-                                          ("the plug-in at " + PLUGIN, os.path.exists(PLUGIN)),
-                                          ("the module at " + MODULE, os.path.exists(MODULE)))
-               if not present]
-    return missing
+def exit_unless_present_here(tools=()):
+    """Ends the test, saying why, when a part is missing: the plug-in or the module
+    fails it (the build makes them); GIMP or one of `tools` counts as skipped only
+    where this machine cannot install it (tests/e2e/skips.py)."""
+    exit_unless_present(
+        built=[what for what, path in (("plug-in at " + PLUGIN, PLUGIN), ("module at " + MODULE, MODULE))
+               if not os.path.exists(path)],
+        installed=[tool for tool in ("gimp-console-2.10",) + tuple(tools) if not shutil.which(tool)],
+        cannot=machine_cannot())
 
 
 if __name__ == "__main__":
-    missing = missing_parts()
-    if missing:
-        print("skipped: no " + ", no ".join(missing))
-        sys.exit(SKIPPED)
+    exit_unless_present_here()
     unittest.main()

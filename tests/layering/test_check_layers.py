@@ -1,0 +1,73 @@
+"""tools/check_layers.py catches every include form that reaches a room above,
+and every loop, in a small tree of its own: params/ (level 2) including host/
+(level 4) quoted with a folder, angled, relative, and without a folder from
+beside the file (a loop); and a .cpp and .h pair looping with another."""
+
+import os
+import shutil
+import sys
+import tempfile
+import unittest
+
+SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file__))))
+sys.path.insert(0, os.path.join(SOURCE, "tools"))
+
+import check_layers  # noqa: E402
+
+CLEAN = {
+    "host/host_errors.h": "#pragma once\n",
+    "host/entry.cpp": '#include "host/host_errors.h"\n#include "params/block.h"\n',
+    "params/block.h": "#pragma once\n#include <cstdint>\n",
+    "params/block.cpp": '#include "params/block.h"\n#include "codec.h"\n',
+    "params/codec.h": "#pragma once\n",
+    "engine/kernel.h": "#pragma once\n#include <immintrin.h>\n",
+}
+
+
+class CheckLayersTests(unittest.TestCase):
+    def problems(self, extra):
+        root = tempfile.mkdtemp(prefix="lumiveil-layers-")
+        self.addCleanup(shutil.rmtree, root, True)
+        for path, text in dict(CLEAN, **extra).items():
+            os.makedirs(os.path.join(root, os.path.dirname(path)), exist_ok=True)
+            with open(os.path.join(root, path), "w") as source:
+                source.write(text)
+        return check_layers.check(root)
+
+    def test_clean_tree_passes(self):
+        self.assertEqual(self.problems({}), [])
+
+    def test_every_form_of_an_upward_include_is_caught(self):
+        for form in ('"host/host_errors.h"', "<host/host_errors.h>", '"../host/host_errors.h"',
+                     '"../params/../host/host_errors.h"'):
+            with self.subTest(form=form):
+                problems = self.problems({"params/codec.h": "#include %s\n" % form})
+                self.assertTrue(any("params/codec.h:1" in problem and "host is above params" in
+                                    problem for problem in problems), problems)
+                self.assertTrue(any("folders include each other in a loop" in problem
+                                    for problem in problems), problems)
+
+    def test_engine_reaching_out_is_caught_in_every_form(self):
+        for form in ('"params/codec.h"', "<params/codec.h>", '"../params/codec.h"',
+                     "<windows.h>"):
+            with self.subTest(form=form):
+                problems = self.problems({"engine/kernel.cpp": "#include %s\n" % form})
+                self.assertTrue(any(problem.startswith("engine/kernel.cpp:1") for problem in problems),
+                                problems)
+
+    def test_file_loop_without_folder_names_is_caught(self):
+        problems = self.problems({"params/codec.h": '#pragma once\n#include "block.h"\n',
+                                  "params/block.h": '#pragma once\n#include "codec.h"\n'})
+        self.assertIn("files include each other in a loop: params/block.h -> params/codec.h -> "
+                      "params/block.h", problems)
+
+    def test_unit_loop_is_caught(self):
+        # block.cpp includes codec.h, codec.cpp includes block.h: no file loop.
+        problems = self.problems({"params/codec.cpp": '#include "params/codec.h"\n'
+                                                      '#include <params/block.h>\n'})
+        self.assertEqual(problems, ["units (a .cpp with its .h) include each other in a loop: "
+                                    "params/block -> params/codec -> params/block"])
+
+
+if __name__ == "__main__":
+    unittest.main()
