@@ -17,20 +17,22 @@ constexpr int32_t kWidth = 230;
 constexpr int32_t kHeight = 150;
 constexpr int32_t kTile = 64;   // GEGL's requests are tiles of the picture
 constexpr int32_t kRounds = 2;  // each thread filters its picture this often
+constexpr int32_t kPixelBytes = kAreaAlphaValues;  // RGBA, so alpha is checked too
+constexpr int32_t kAlphaByte = kAreaColourValues;
 
 const AreaSettings kSettings[] = {{100, 80, 20}, {35, 100, 0}, {0, 50, 100}, {70, 20, 60}};
 
 std::vector<uint8_t> noise(uint32_t seed) {
     std::mt19937 random(seed);
     std::uniform_int_distribution<int> byte(0, 255);
-    std::vector<uint8_t> bytes(size_t(kWidth) * kHeight * kAreaPixelBytes);
+    std::vector<uint8_t> bytes(size_t(kWidth) * kHeight * kPixelBytes);
     for (uint8_t& value : bytes) value = uint8_t(byte(random));
     return bytes;
 }
 
 PixelBlock block(uint8_t* data, int32_t left, int32_t top, int32_t right, int32_t bottom) {
     return PixelBlock{
-        data, ptrdiff_t(right - left) * kAreaPixelBytes, kAreaPixelBytes, top, left, bottom, right};
+        data, ptrdiff_t(right - left) * kPixelBytes, kPixelBytes, top, left, bottom, right};
 }
 
 // The whole picture, tile by tile, each tile from its own copy of the input
@@ -45,19 +47,19 @@ std::vector<uint8_t> filterByTiles(const AreaSettings& settings, const std::vect
             int32_t inRight = std::min(right + kMarginAfter, kWidth);
             int32_t inBottom = std::min(bottom + kMarginAfter, kHeight);
             std::vector<uint8_t> halo(size_t(inRight - inLeft) * (inBottom - inTop) *
-                                      kAreaPixelBytes);
-            std::vector<uint8_t> tile(size_t(right - left) * (bottom - top) * kAreaPixelBytes);
-            size_t haloRow = size_t(inRight - inLeft) * kAreaPixelBytes;
+                                      kPixelBytes);
+            std::vector<uint8_t> tile(size_t(right - left) * (bottom - top) * kPixelBytes);
+            size_t haloRow = size_t(inRight - inLeft) * kPixelBytes;
             for (int32_t y = inTop; y < inBottom; ++y) {
-                std::copy_n(&in[(size_t(y) * kWidth + inLeft) * kAreaPixelBytes], haloRow,
+                std::copy_n(&in[(size_t(y) * kWidth + inLeft) * kPixelBytes], haloRow,
                             &halo[size_t(y - inTop) * haloRow]);
             }
             EXPECT_TRUE(filterArea(settings, block(halo.data(), inLeft, inTop, inRight, inBottom),
                                    block(tile.data(), left, top, right, bottom)));
-            size_t tileRow = size_t(right - left) * kAreaPixelBytes;
+            size_t tileRow = size_t(right - left) * kPixelBytes;
             for (int32_t y = top; y < bottom; ++y) {
                 std::copy_n(&tile[size_t(y - top) * tileRow], tileRow,
-                            &out[(size_t(y) * kWidth + left) * kAreaPixelBytes]);
+                            &out[(size_t(y) * kWidth + left) * kPixelBytes]);
             }
         }
     }
@@ -85,7 +87,7 @@ TEST(GeglAreaThreads, NodesWithDifferentSettingsAtOnceGiveTheBytesOfEachAlone) {
         for (const std::vector<uint8_t>& result : together[i]) {
             EXPECT_TRUE(result == alone[i]) << "node " << i;
         }
-        for (size_t p = kAreaAlphaByte; p < alone[i].size(); p += kAreaPixelBytes) {
+        for (size_t p = kAlphaByte; p < alone[i].size(); p += kPixelBytes) {
             ASSERT_EQ(alone[i][p], pictures[i][p]) << "alpha changed at byte " << p;
         }
     }
