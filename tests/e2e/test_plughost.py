@@ -360,23 +360,23 @@ class HostTests(HostTestCase):
                 self.assertTrue(lines[0].startswith("plughost: "), run.report())
                 self.assertIn(said, lines[0], run.report())
 
-    @unittest.skipUnless(harness.ARCH == "win64", "the same check at one x86 width is enough")
     def test_a_prefix_made_by_the_other_wine_is_left_to_it(self):
-        # The x86 Wine and the emulated arm64 one cannot share a prefix; a caller's
-        # prefix marked as the arm64 Wine's gets a sibling for the x86 runs.
+        # The x86 Wine and the emulated arm64 one cannot share a prefix: a caller's
+        # prefix made by the other Wine gets a sibling for this Wine's runs (here a
+        # link to this width's own prefix, which spares making one).
+        kind, other = ("arm64", "x86") if harness.ARCH == "win-arm64" else ("x86", "arm64")
         prefix = self.path("prefix")
         os.makedirs(prefix)
         with open(os.path.join(prefix, ".lumiveil-prefix-ready"), "w") as f:
-            f.write("arm64\n")
+            f.write(other + "\n")
+        own = os.environ.get("LUMIVEIL_WINEPREFIX") or os.path.join(harness.SOURCE, ".wine")
+        os.symlink(own, prefix + "." + kind)
         run = harness.run_plughost(["info", harness.module_path()],
                                    env={"LUMIVEIL_WINEPREFIX": prefix})
         self.assertEqual(run.returncode, EXIT_OK, run.report())
-        self.assertIn("belongs to the arm64 Wine; this x86 run uses %s.x86" % prefix, run.stderr)
-        self.assertEqual(os.listdir(prefix), [".lumiveil-prefix-ready"])
-        with open(os.path.join(prefix + ".x86", ".lumiveil-prefix-ready")) as f:
-            self.assertEqual(f.read(), "x86\n")
-        subprocess.run(["wineserver", "-k"], env=dict(os.environ, WINEPREFIX=prefix + ".x86"),
-                       stderr=subprocess.DEVNULL)
+        self.assertIn("belongs to the %s Wine; this %s run uses %s.%s" % (other, kind, prefix, kind),
+                      run.stderr)
+        self.assertEqual(os.listdir(prefix), [".lumiveil-prefix-ready"], "the prefix was used")
 
     def test_a_silent_wine_failure_is_said_by_the_wrapper(self):
         # A program that ends at once with status 1 and says nothing, as one that Wine
