@@ -244,6 +244,7 @@ SectionEnd
     ${If} $1 == win-arm64
       SectionSetText ${SEC_HOST_${n}} "$0 (ARM64: not in this setup)"
       SectionSetFlags ${SEC_HOST_${n}} ${SF_RO}
+      !insertmacro SAY "Lumiveil setup: $0: this setup has no ARM64 module; nothing placed"
     ${EndIf}
 !endif
   ${Else}
