@@ -58,6 +58,7 @@ VIAddVersionKey LegalCopyright "MIT licence, ${PUBLISHER}"
 
 Var FinishText
 Var PlacedCount
+Var EarlierDir    ; the install folder of an earlier install, from its uninstall entry
 
 ; --- pages ---------------------------------------------------------------------
 !define MUI_ABORTWARNING
@@ -151,6 +152,32 @@ Function PlaceForHost
   Pop $0
 FunctionEnd
 
+; An earlier install into another folder: its record joins this one, so that the
+; one uninstaller left registered still removes every file either placed.
+Function TakeOverEarlierRecord
+  ${If} $EarlierDir == ""
+  ${OrIf} $EarlierDir == $INSTDIR
+  ${OrIfNot} ${FileExists} "$EarlierDir\${RECORD_NAME}"
+    Return
+  ${EndIf}
+  FileOpen $5 "$EarlierDir\${RECORD_NAME}" r
+  ${Do}
+    ClearErrors
+    FileReadUTF16LE $5 $6
+    ${IfThen} ${Errors} ${|} ${ExitDo} ${|}
+    !insertmacro TRIM_LINE_END $6
+    ${If} $6 != ""
+      Push $6
+      Call RecordPlaced
+    ${EndIf}
+  ${Loop}
+  FileClose $5
+  Delete "$EarlierDir\${RECORD_NAME}"
+  Delete "$EarlierDir\${UNINSTALLER}"
+  Delete "$EarlierDir\${LOG_NAME}"
+  !insertmacro SAY "Lumiveil setup: the files of the earlier install in $EarlierDir stay recorded"
+FunctionEnd
+
 ; --- components ----------------------------------------------------------------
 
 Section "Lumiveil's own folder (every width, the guide)" SEC_OWN
@@ -159,6 +186,7 @@ Section "Lumiveil's own folder (every width, the guide)" SEC_OWN
   Push $INSTDIR
   Call KeepLogIn
   !insertmacro SAY "Lumiveil setup: ${PRODUCT} ${VERSION} into $INSTDIR"
+  Call TakeOverEarlierRecord
   !insertmacro PLACE_OWN win32
   !insertmacro PLACE_OWN win64
 !ifdef HAVE_ARM64
@@ -267,12 +295,13 @@ Function .onInit
     Quit
   ${EndIf}
   ; No /D=: the folder of an earlier install, else Program Files.
+  ${If} ${RunningX64}
+    SetRegView 64
+  ${EndIf}
+  ReadRegStr $EarlierDir HKLM "${UNINSTALL_KEY}" InstallLocation
+  SetRegView 32
   ${If} $INSTDIR == ""
-    ${If} ${RunningX64}
-      SetRegView 64
-    ${EndIf}
-    ReadRegStr $INSTDIR HKLM "${UNINSTALL_KEY}" InstallLocation
-    SetRegView 32
+    StrCpy $INSTDIR $EarlierDir
     ${IfThen} $INSTDIR == "" ${|} StrCpy $INSTDIR "$PROGRAMFILES64\${PRODUCT}" ${|}
   ${EndIf}
   Call FindHosts

@@ -172,6 +172,8 @@ class SetupCase(unittest.TestCase):
 class SetupOn64BitWindows(SetupCase):
     ARCH = "win64"
     OWN = "C:\\Program Files\\Lumiveil"
+    # NSIS takes /D= unquoted, and Wine quotes an argument with spaces: no spaces.
+    CHOSEN = "C:\\Filters\\Lumiveil"
     CC_X64 = "C:\\Program Files\\Common Files\\Adobe\\Plug-Ins\\CC"
     PS2024 = "C:\\Program Files\\Adobe\\Adobe Photoshop 2024"
     PS_CS5 = "C:\\Program Files (x86)\\Adobe\\Adobe Photoshop CS5"
@@ -180,14 +182,14 @@ class SetupOn64BitWindows(SetupCase):
     SETTINGS = "C:\\windows\\quietharborstudio\\PS Filters\\Lumiveil"
 
     def test_1_no_host_only_the_chosen_folder(self):
-        out = self.prefix.setup(self.setup_exe, "/D=C:\\Filters\\Lumiveil")
+        out = self.prefix.setup(self.setup_exe, "/D=" + self.CHOSEN)
         self.assertIn("Lumiveil setup: hosts found: none", out)
-        self.assertPlaced(self.own_folder("C:\\Filters\\Lumiveil"))
-        log = read(self.prefix.path("C:\\Filters\\Lumiveil\\setup-log.txt")).decode("latin-1")
+        self.assertPlaced(self.own_folder(self.CHOSEN))
+        log = read(self.prefix.path(self.CHOSEN + "\\setup-log.txt")).decode("latin-1")
         self.assertIn("hosts found: none", log)
         self.prefix.uninstall()
         self.assertEqual(self.prefix.modules(), [])
-        self.assertFalse(os.path.exists(self.prefix.path("C:\\Filters\\Lumiveil")))
+        self.assertFalse(os.path.exists(self.prefix.path(self.CHOSEN)))
 
     def test_2_hosts_get_their_widths_then_uninstall(self):
         p = self.prefix
@@ -210,10 +212,12 @@ class SetupOn64BitWindows(SetupCase):
         p.setup(older)
         self.assertEqual(p.reg_value(UNINSTALL_KEY, "DisplayVersion"), OLDER_VERSION)
 
-        # Newer over older, then the same again: one copy of each, the newer bytes.
+        # Newer over older (into its folder), then again into a chosen folder, which
+        # takes over the earlier record: one copy of each, the newer bytes.
         p.setup(self.setup_exe)
-        out = p.setup(self.setup_exe)
+        out = p.setup(self.setup_exe, "/D=" + self.CHOSEN)
         expected = self.own_folder(self.OWN)
+        expected.update(self.own_folder(self.CHOSEN))
         expected.update({self.CC_X64: "win64", self.PS_CS5 + "\\Plug-ins": "win32",
                          self.IRFANVIEW + "\\Plugins\\Adobe 8BF": "win32"})
         if os.path.isfile(built("win-arm64")):
@@ -224,7 +228,7 @@ class SetupOn64BitWindows(SetupCase):
                      "Adobe Photoshop 2025 (ARM64)", "IrfanView (32-bit)"):
             self.assertIn(host, out)
         self.assertPlaced(expected)
-        record = self.record(self.OWN)
+        record = self.record(self.CHOSEN)
         self.assertEqual(len(record), len(set(record)), record)
         for name, value in (("DisplayName", "Lumiveil"), ("DisplayVersion", VERSION),
                             ("Publisher", "Quiet Harbor Studio")):
@@ -234,7 +238,7 @@ class SetupOn64BitWindows(SetupCase):
         p.uninstall()
         self.assertEqual(p.modules(), [])
         self.assertIsNone(p.reg_value(UNINSTALL_KEY, "UninstallString"))
-        self.assertFalse(os.path.exists(p.path(self.OWN)))
+        self.assertFalse(os.path.exists(p.path(self.CHOSEN)))
         for other in others:
             self.assertEqual(read(p.path(other)), b"not ours", other)
 
