@@ -332,8 +332,9 @@ Section "Uninstall"
       FileReadUTF16LE $0 $1
       ${IfThen} ${Errors} ${|} ${ExitDo} ${|}
       !insertmacro TRIM_LINE_END $1
+      ; A module that a running host holds goes at the next restart.
       ${If} $1 != ""
-        Delete $1
+        Delete /REBOOTOK $1
         DetailPrint "removed $1"
       ${EndIf}
     ${Loop}
