@@ -9,8 +9,8 @@ uninstaller registered in Add/Remove Programs must take exactly those away again
 
     python3 test_installer.py [SetupOn64BitWindows | SetupOn32BitWindows | SetupBytes]
 
-Exits with 77 (skipped) where makensis, Wine, the built modules or 32-bit programs
-(which the setup is) are missing here.
+Fails where the built modules, makensis or Wine are missing; exits with 77
+(skipped) only where this machine cannot run 32-bit programs, which the setup is.
 """
 
 import os
@@ -25,6 +25,7 @@ SOURCE = os.environ.get("LUMIVEIL_SOURCE") or os.path.dirname(os.path.dirname(HE
 BUILD = os.environ.get("LUMIVEIL_BUILD") or os.path.join(SOURCE, "build")
 sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
 import harness  # noqa: E402
+import skips  # noqa: E402
 
 MODULE = "LumiveilFilter.8bf"
 WIDTHS = ("win32", "win64", "win-arm64")
@@ -35,7 +36,6 @@ WINE_PROGRAMS = {"win32": "/usr/lib/i386-linux-gnu/wine/i386-windows/notepad.exe
                  "win64": "/usr/lib/x86_64-linux-gnu/wine/x86_64-windows/notepad.exe"}
 PE_HEADER_POINTER_AT = 60
 PE_MACHINE_ARM64 = b"\x64\xaa"
-SKIPPED = 77
 
 
 def built(width):
@@ -275,22 +275,24 @@ class SetupBytes(unittest.TestCase):
             self.assertEqual(read(setups[0]), read(setups[1]))
 
 
-def missing():
-    if not shutil.which("makensis"):
-        return "no makensis (tools/install-deps.sh installs nsis)"
-    if not shutil.which("wine"):
-        return "no Wine"
-    for width in ("win32", "win64"):
-        if not os.path.isfile(built(width)):
-            return "no module at %s (tools/build.sh builds it)" % built(width)
-    if harness.ia32_status().startswith("unavailable"):
-        return "the setup is a 32-bit program, and those cannot run here"
-    return None
+def exit_unless_runnable():
+    """Fails where a built module or an installed tool is missing; skips only where
+    this machine cannot run 32-bit programs, which the setup is, and nothing
+    requires it (skips.py)."""
+    skips.exit_unless_present(
+        built=[built(w) for w in ("win32", "win64") if not os.path.isfile(built(w))],
+        installed=[tool for tool in ("makensis", "wine", "Xvfb") if not shutil.which(tool)],
+        cannot=skips.machine_cannot())
+    runnable, reason = harness.arch_runnable("win32")
+    if not runnable:
+        if harness.arch_may_skip():
+            print("skipped: the setup is a 32-bit program: %s (%s)"
+                  % (reason, skips.machine_cannot(emulator=True)))
+            sys.exit(skips.SKIPPED)
+        print("FAILED: the setup is a 32-bit program: " + reason)
+        sys.exit(skips.FAILED)
 
 
 if __name__ == "__main__":
-    why = missing()
-    if why:
-        print("skipped: " + why)
-        sys.exit(SKIPPED)
+    exit_unless_runnable()
     unittest.main(verbosity=2)
