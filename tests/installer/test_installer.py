@@ -118,9 +118,9 @@ class WinePrefix:
     def register_photoshop(self, key, folder, program, view=None):
         """HKLM\\SOFTWARE\\Adobe\\Photoshop\\<key> with its program at folder\\Photoshop.exe."""
         self.put(folder + "\\Photoshop.exe", read(program))
-        self.reg_add("HKLM\\SOFTWARE\\Adobe\\Photoshop\\" + key, "ApplicationPath", folder + "\\", view)
-        self.reg_add("HKLM\\SOFTWARE\\Adobe\\Photoshop\\" + key, "PluginPath",
-                     folder + "\\Plug-ins\\", view)
+        registry_key = "HKLM\\SOFTWARE\\Adobe\\Photoshop\\" + key
+        self.reg_add(registry_key, "ApplicationPath", folder + "\\", view)
+        self.reg_add(registry_key, "PluginPath", folder + "\\Plug-ins\\", view)
 
     def modules(self):
         """Every LumiveilFilter.8bf in the prefix's C: drive, as Linux paths."""
@@ -155,10 +155,12 @@ class SetupCase(unittest.TestCase):
 
     def assertPlaced(self, expected):
         """expected: {Windows folder: width}; exactly these modules, each the build's bytes."""
-        placed = {self.prefix.path(folder + "\\" + MODULE): width for folder, width in expected.items()}
+        placed = {self.prefix.path(folder + "\\" + MODULE): width
+                  for folder, width in expected.items()}
         self.assertEqual(self.prefix.modules(), sorted(placed))
         for path, width in placed.items():
-            self.assertEqual(read(path), read(built(width)), "%s is not the %s module" % (path, width))
+            self.assertEqual(read(path), read(built(width)),
+                             "%s is not the %s module" % (path, width))
 
     def own_folder(self, folder):
         widths = [w for w in WIDTHS if os.path.isfile(built(w))]
