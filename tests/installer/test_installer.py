@@ -247,16 +247,35 @@ class SetupOn64BitWindows(SetupCase):
 
 class SetupOn32BitWindows(SetupCase):
     ARCH = "win32"
+    # Hosts found by the plug-ins folder they register, with the program beside it:
+    # (key, value name, plug-ins folder, program file name).
+    FOLDER_HOSTS = (
+        ("HKLM\\SOFTWARE\\Adobe\\Photoshop Elements\\11.0", "PluginPath",
+         "C:\\Program Files\\Adobe\\Photoshop Elements 11\\Plug-Ins",
+         "PhotoshopElementsEditor.exe"),
+        ("HKLM\\SOFTWARE\\Serif\\PhotoPlus\\9.0\\Directories", "PluginRootDir",
+         "C:\\Program Files\\Serif\\PhotoPlus 9\\Plugins", "PhotoPlus.exe"),
+        ("HKCU\\Software\\Corel\\PaintShop Pro\\X5\\FileLocations\\PlugIns\\0", "Dir",
+         "C:\\Program Files\\Corel\\PaintShop Pro X5\\PlugIns", "Corel PaintShop Pro.exe"),
+        ("HKCU\\Software\\Computerinsel\\PhotoLine\\Settings", "PlugInPathNew1",
+         "C:\\Program Files\\PhotoLine\\PlugIns", "PhotoLine.exe"),
+    )
 
-    def test_photoshop_cc_gets_win32_in_the_shared_folder(self):
+    def test_every_kind_of_host_gets_win32(self):
         p = self.prefix
         p.register_photoshop("90.0", "C:\\Program Files\\Adobe\\Adobe Photoshop CC 2015",
                              WINE_PROGRAMS["win32"])
-        out = p.setup(self.setup_exe)
-        # One registry view on 32-bit Windows: the host is found once.
-        self.assertEqual(out.count("Adobe Photoshop CC 2015 (32-bit)"), 1, out)
         expected = self.own_folder("C:\\Program Files\\Lumiveil")
         expected["C:\\Program Files\\Common Files\\Adobe\\Plug-Ins\\CC"] = "win32"
+        for key, name, folder, program in self.FOLDER_HOSTS:
+            p.reg_add(key, name, folder)
+            p.put(folder.rsplit("\\", 1)[0] + "\\" + program, read(WINE_PROGRAMS["win32"]))
+            expected[folder] = "win32"
+        out = p.setup(self.setup_exe)
+        # One registry view on 32-bit Windows: each host is found once.
+        for host in ("Adobe Photoshop CC 2015", "Photoshop Elements 11.0", "PhotoPlus 9.0",
+                     "PaintShop Pro X5", "PhotoLine"):
+            self.assertEqual(out.count(host + " (32-bit)"), 1, out)
         self.assertPlaced(expected)
         p.uninstall()
         self.assertEqual(p.modules(), [])
