@@ -1,13 +1,13 @@
 #!/usr/bin/env bash
-# Makes the release archive: builds the three filter modules and the GEGL operation
-# (or brings their builds up to date), checks the modules' shipped bytes as a host
-# and Windows read them, and writes build/dist/Lumiveil-<version>.zip with
-# SHA256SUMS beside it.
+# Makes the release: builds the three filter modules and the GEGL operation (or
+# brings their builds up to date), checks the modules' shipped bytes as a host and
+# Windows read them, and writes build/dist/Lumiveil-<version>.zip and the Windows
+# setup, Lumiveil-<version>-setup.exe, with SHA256SUMS beside them.
 #
-#   tools/package.sh                       the archive of this working tree
+#   tools/package.sh                       the archive and setup of this working tree
 #   tools/package.sh --check-reproducible  builds and packages the current commit
 #                                          twice, in two fresh folders, and compares
-#                                          the modules and archives byte for byte
+#                                          the modules, archives and setups byte for byte
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 
@@ -25,17 +25,30 @@ package() {
   local dist="$root/build/dist" arch log archive
   "$root/tools/build.sh" --filter-only
   build_gegl_operation
-  [ -f "$root/build/win-arm64/LumiveilFilter.8bf" ] ||
-    { echo "package: no ARM64 module: its toolchain is not built (tools/build-arm64-toolchain.sh, once); nothing packaged" >&2; exit 1; }
-  for arch in win32 win64 win-arm64; do
+  local arches=(win32 win64 win-arm64) version setup
+  version=$(head -n 1 "$root/VERSION")
+  if [ ! -f "$root/build/win-arm64/LumiveilFilter.8bf" ]; then
+    echo "package: no ARM64 module: its toolchain is not built (tools/build-arm64-toolchain.sh, once);" \
+      "writing the setup without it, and no archive (it needs all three)" >&2
+    arches=(win32 win64)
+  fi
+  for arch in "${arches[@]}"; do
     log="$root/build/$arch.package-checks.log"
     LUMIVEIL_ARCH=$arch LUMIVEIL_BUILD="$root/build" LUMIVEIL_SOURCE="$root" \
       python3 "$root/tests/e2e/test_resources.py" >"$log" 2>&1 ||
       { cat "$log"; echo "package: the $arch module fails its checks; nothing packaged" >&2; exit 1; }
   done
   rm -rf "$dist"
-  archive=$(python3 "$root/tools/make_package.py" "$root" "$root/build" "$dist")
-  echo "package: wrote $archive ($(stat -c %s "$archive") bytes) and $dist/SHA256SUMS"
+  if [ ${#arches[@]} -eq 3 ]; then
+    archive=$(python3 "$root/tools/make_package.py" "$root" "$root/build" "$dist")
+    echo "package: wrote $archive ($(stat -c %s "$archive") bytes)"
+  fi
+  setup=$(python3 "$root/tools/make_setup.py" "$root" "$root/build" "$dist")
+  echo "package: wrote $setup ($(stat -c %s "$setup") bytes)"
+  # One sum a line, in name order, as sha256sum -c reads them.
+  (cd "$dist" && find . -maxdepth 1 -type f \( -name "Lumiveil-$version.zip" -o -name "${setup##*/}" \) \
+    -printf '%f\n' | LC_ALL=C sort | xargs -d '\n' sha256sum -- >SHA256SUMS.new && mv SHA256SUMS.new SHA256SUMS)
+  echo "package: wrote $dist/SHA256SUMS"
   echo "package: sha256 $(cat "$dist/SHA256SUMS")"
 }
 
@@ -62,7 +75,8 @@ check_reproducible() {
   version=$(head -n 1 "${copies[0]}/VERSION")
   files=(win32/LumiveilFilter.8bf win64/LumiveilFilter.8bf win-arm64/LumiveilFilter.8bf
     win32/LumiveilFilter.8bf.debug win64/LumiveilFilter.8bf.debug
-    win-arm64/LumiveilFilter.8bf.debug gegl/lumiveil-gegl.so "dist/Lumiveil-$version.zip" dist/SHA256SUMS)
+    win-arm64/LumiveilFilter.8bf.debug gegl/lumiveil-gegl.so "dist/Lumiveil-$version.zip"
+    "dist/Lumiveil-$version-setup.exe" dist/SHA256SUMS)
   for file in "${files[@]}"; do
     cmp -s "${copies[0]}/build/$file" "${copies[1]}/build/$file" || differing+=("$file")
   done
