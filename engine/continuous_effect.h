@@ -14,7 +14,7 @@
 // What one set of settings becomes; caller-owned plain data, one per caller or
 // shared read-only by any number of them.
 struct ContinuousEffect {
-    int32 radius;  // 1..96: the byte engine's radius at the host's own scale
+    int32 radius;   // 1..96: the byte engine's radius at the host's own scale
     double amount;  // 0..1: the weight of the darkest pixel
     double lift;    // 0..63/255: the output value of black
 };
@@ -22,8 +22,10 @@ struct ContinuousEffect {
 // settings each limited to 0..100.
 void prepareContinuousEffect(ContinuousEffect* effect, int32 radiation, int32 amount, int32 mist);
 
-// Interleaved float pixels, `pixelFloats` >= 3 values each (R, G, B first; values
-// after the third are neither read nor written), rows `rowFloats` values apart.
+constexpr int32 kMaxPixelFloats = 4;
+
+// Interleaved float pixels, 3 or 4 values each (R, G, B first; a fourth, such as
+// alpha, is never written), rows `rowFloats` values apart.
 // The rectangle is in a coordinate system common to input and output; bottom and
 // right exclusive.
 struct FloatBlock {
@@ -40,11 +42,11 @@ size_t continuousWorkBytes(int32 width);
 // repeated outward (a caller that supplies the output grown by 96 before and 97
 // after, clipped to the picture, gets the whole picture's values, the same in any
 // tiling). `work` holds at least continuousWorkBytes(output width) bytes, 8-byte
-// aligned. The box means are exact to 2^-28; a value beyond +-2^19 counts in them
-// as +-2^19. A NaN in the input counts as 0
+// aligned. The box means take each value to within 2^-20; a value beyond +-16
+// counts in them as +-16. A NaN in the input counts as 0
 // and an infinity as the largest finite float, so the output holds neither.
-// False, writing nothing, when a block is unusable (null, fewer than 3 values a
-// pixel, rows overlapping, no overlap of input and output) or the work area is
+// False, writing nothing, when a block is unusable (null, other than 3 or 4 values
+// a pixel, rows overlapping, no overlap of input and output) or the work area is
 // too small; true at once for an empty output.
 bool filterFloatPixels(const ContinuousEffect& effect, void* work, size_t workBytes,
                        const FloatBlock& input, const FloatBlock& output);

@@ -21,8 +21,8 @@ struct Picture {
 
     float* at(int32 y, int32 x) { return &values[(size_t(y) * width + x) * planes]; }
     FloatBlock block(int32 top = 0, int32 left = 0) {
-        return FloatBlock{values.data(), ptrdiff_t(width) * planes, planes,
-                          top, left, top + height, left + width};
+        return FloatBlock{values.data(), ptrdiff_t(width) * planes, planes, top, left, top + height,
+                          left + width};
     }
 };
 
@@ -79,12 +79,14 @@ Picture filtered(Picture& in, int32 radiation, int32 amount, int32 mist) {
 TEST(ContinuousEffect, MatchesThePlainFormulasUnclipped) {
     std::mt19937 random(25);
     const int32 cases[][6] = {// width, height, planes, radiation, amount, mist
-                              {37, 23, 3, 0, 100, 0},    {61, 45, 4, 30, 70, 10},
-                              {9, 50, 4, 100, 100, 100},  {70, 7, 3, 61, 43, 77},
+                              {37, 23, 3, 0, 100, 0},
+                              {61, 45, 4, 30, 70, 10},
+                              {9, 50, 4, 100, 100, 100},
+                              {70, 7, 3, 61, 43, 77},
                               {1, 1, 3, 50, 50, 50}};
     for (const auto& c : cases) {
-        SCOPED_TRACE(testing::Message() << c[0] << "x" << c[1] << " settings " << c[3] << "/"
-                                        << c[4] << "/" << c[5]);
+        SCOPED_TRACE(testing::Message()
+                     << c[0] << "x" << c[1] << " settings " << c[3] << "/" << c[4] << "/" << c[5]);
         // Scene-referred values: below 0 and above 1 as well.
         Picture in = randomPicture(random, c[0], c[1], c[2], -0.25f, 3.0f);
         Picture out = filtered(in, c[3], c[4], c[5]);
@@ -92,8 +94,8 @@ TEST(ContinuousEffect, MatchesThePlainFormulasUnclipped) {
         for (int32 y = 0; y < in.height; ++y) {
             for (int32 x = 0; x < in.width; ++x) {
                 for (int32 k = 0; k < 3; ++k) {
-                    ASSERT_NEAR(out.at(y, x)[k], double(expected[(size_t(y) * in.width + x) * 3 + k]),
-                                2e-6)
+                    ASSERT_NEAR(out.at(y, x)[k],
+                                double(expected[(size_t(y) * in.width + x) * 3 + k]), 2e-6)
                         << "pixel " << x << "," << y << " channel " << k;
                 }
                 // Values after the third are the output's own.
@@ -101,6 +103,35 @@ TEST(ContinuousEffect, MatchesThePlainFormulasUnclipped) {
                     ASSERT_EQ(out.at(y, x)[3], in.at(y, x)[3]);
                 }
             }
+        }
+    }
+}
+
+TEST(ContinuousEffect, ValuesFarBeyondWhiteCountInTheBoxesAsSixteen) {
+    // Stripes of columns of -1000 and +1000: the column sums lie at their limits
+    // (193 values of 16 either way), and the box slides from one to the other. Every
+    // row alike, so a box's mean is the mean of its columns' limited values.
+    auto stripe = [](int32 x) { return (x / 100) % 2 ? 1000.0f : -1000.0f; };
+    Picture in{300, 30, 4, {}};
+    in.values.resize(size_t(in.width) * in.height * 4);
+    for (int32 y = 0; y < in.height; ++y) {
+        for (int32 x = 0; x < in.width; ++x) std::fill(in.at(y, x), in.at(y, x) + 4, stripe(x));
+    }
+    ContinuousEffect effect;
+    prepareContinuousEffect(&effect, 100, 80, 10);
+    const int32 r = effect.radius;
+    Picture out = filtered(in, 100, 80, 10);
+    for (int32 x = 0; x < in.width; ++x) {
+        long double mean = 0;
+        for (int32 i = -r; i <= r; ++i) {
+            mean += std::clamp(stripe(std::clamp(x + i, 0, in.width - 1)), -16.0f, 16.0f);
+        }
+        mean /= 2 * r + 1;
+        const long double v = stripe(x);
+        const long double weight = v < 0 ? effect.amount : 0.0;  // luminance 0 or 1
+        const long double expected = effect.lift + (v + (mean - v) * weight) * (1 - effect.lift);
+        for (int32 k = 0; k < 3; ++k) {
+            ASSERT_NEAR(out.at(11, x)[k], double(expected), 1e-3) << "column " << x;
         }
     }
 }
@@ -130,8 +161,8 @@ TEST(ContinuousEffect, StaysWithinTwoAndAHalfLevelsOfTheByteEngine) {
         PixelBlock input = {bytes.data(), width * 3, 3, 0, 0, height, width};
         PixelBlock output = input;
         output.data = result.data();
-        ASSERT_TRUE(filterPixels(state, EffectWork{block.data(), block.size(), width}, input,
-                                 output));
+        ASSERT_TRUE(
+            filterPixels(state, EffectWork{block.data(), block.size(), width}, input, output));
         delete state;
         double worst = 0;
         for (size_t i = 0; i < bytes.size(); ++i) {
