@@ -34,4 +34,6 @@ fi
 "$root/tools/ia32-status" --register
 "$root/tools/make-gimp3-root.sh"
 "$root/tools/build-arm64-toolchain.sh" && "$root/tools/arm64-root.sh" || echo "install-deps: no ARM64 toolchain or emulated arm64 Wine (the reason above); the ARM64 tests will be skipped" >&2
+# The Windows GEGL that the operation's Windows DLLs are built against and tested in.
+"$root/tools/build-gegl-windows.sh" || echo "install-deps: no Windows GEGL (the reason above); no lumiveil-gegl.dll is built and the gegl-windows tests will be skipped" >&2
 echo "install-deps: all packages present"
