@@ -35,4 +35,6 @@ fi
 # Without the GIMP 3 root the rest is still worth installing; its tests then say why.
 "$root/tools/make-gimp3-root.sh" || echo "install-deps: no GIMP 3 root (the reason above)" >&2
 "$root/tools/build-arm64-toolchain.sh" && "$root/tools/arm64-root.sh" || echo "install-deps: no ARM64 toolchain or emulated arm64 Wine (the reason above); the ARM64 tests will be skipped" >&2
+# The Windows GEGL that the operation's Windows DLLs are built against and tested in.
+"$root/tools/build-gegl-windows.sh" || echo "install-deps: no Windows GEGL (the reason above); no lumiveil-gegl.dll is built and the gegl-windows tests fail (or count as skipped where this machine cannot make it)" >&2
 echo "install-deps: all packages present"

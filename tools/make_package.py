@@ -4,9 +4,11 @@
     python3 tools/make_package.py SOURCE_DIR BUILD_DIR DIST_DIR
 
 DIST_DIR/Lumiveil-<version>.zip holds win32/, win64/ and win-arm64/LumiveilFilter.8bf
-as built, linux-x86_64/lumiveil-gegl.so (BUILD_DIR/gegl/), README.txt
-(release/guide.txt), LICENSE.txt and SHA256SUMS, the sums of those six; DIST_DIR/SHA256SUMS beside it holds the archive's sum. The version
-is the VERSION file's.
+as built, the GEGL operation for GIMP 3 on Windows as win64/gegl/ and
+win-arm64/gegl/lumiveil-gegl.dll (from BUILD_DIR/win64 and win-arm64) and for Linux
+as linux-x86_64/lumiveil-gegl.so (BUILD_DIR/gegl/), README.txt (release/guide.txt),
+LICENSE.txt and SHA256SUMS, the sums of those eight; DIST_DIR/SHA256SUMS beside it
+holds the archive's sum. The version is the VERSION file's.
 
 Deterministic: the entries are in name order and carry one fixed date and the
 same permissions, so the same modules and texts always give the same bytes.
@@ -24,6 +26,9 @@ WIDTHS = ("win32", "win64", "win-arm64")
 GEGL_MODULE_NAME = "lumiveil-gegl.so"
 GEGL_BUILD = "gegl"
 GEGL_FOLDER = "linux-x86_64"
+# The same operation for GIMP 3 on Windows, one DLL per width, in <width>/gegl/.
+GEGL_WINDOWS_NAME = "lumiveil-gegl.dll"
+GEGL_WINDOWS_WIDTHS = ("win64", "win-arm64")
 SUMS_NAME = "SHA256SUMS"
 VERSION_MARK = "@VERSION@"
 # The earliest date a zip entry can carry; no clock is read.
@@ -59,6 +64,9 @@ def archive_entries(source_dir, build_dir, version):
     for width in WIDTHS:
         with open(os.path.join(build_dir, width, MODULE_NAME), "rb") as f:
             entries[f"{width}/{MODULE_NAME}"] = f.read()
+    for width in GEGL_WINDOWS_WIDTHS:
+        with open(os.path.join(build_dir, width, GEGL_WINDOWS_NAME), "rb") as f:
+            entries[f"{width}/gegl/{GEGL_WINDOWS_NAME}"] = f.read()
     with open(os.path.join(build_dir, GEGL_BUILD, GEGL_MODULE_NAME), "rb") as f:
         entries[f"{GEGL_FOLDER}/{GEGL_MODULE_NAME}"] = f.read()
     guide = read_text(os.path.join(source_dir, "release", "guide.txt"))

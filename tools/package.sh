@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Makes the release: builds the three filter modules and the GEGL operation (or
-# brings their builds up to date), checks the modules' shipped bytes as a host and
-# Windows read them, and writes build/dist/Lumiveil-<version>.zip and the Windows
-# setup, Lumiveil-<version>-setup.exe, with SHA256SUMS beside them.
+# Makes the release: builds the three filter modules and the GEGL operation for
+# Linux and for x64 and ARM64 Windows (or brings their builds up to date), checks
+# the modules' shipped bytes as a host and Windows read them, and writes
+# build/dist/Lumiveil-<version>.zip and the Windows setup, Lumiveil-<version>-setup.exe,
+# with SHA256SUMS beside them.
 #
 #   tools/package.sh                       the archive and setup of this working tree
 #   tools/package.sh --check-reproducible  builds and packages the current commit
@@ -21,6 +22,17 @@ build_gegl_operation() {
     { echo "package: no GEGL operation built (install libgegl-dev); nothing packaged" >&2; exit 1; }
 }
 
+# The GEGL operation's Windows DLLs, in the filter modules' build folders; they are
+# built against the Windows GEGL that the install step makes.
+build_gegl_windows_dlls() {
+  local width
+  [ -f "${LUMIVEIL_GEGL_WINDOWS:-/var/cache/lumiveil/gegl-windows}/.lumiveil-ready" ] ||
+    { echo "package: no Windows GEGL to build lumiveil-gegl.dll against (tools/build-gegl-windows.sh, once); nothing packaged" >&2; exit 1; }
+  for width in win64 win-arm64; do
+    cmake --build "$root/build/$width" -j"$(nproc)" --target lumiveil-gegl
+  done
+}
+
 package() {
   local dist="$root/build/dist" arch log archive
   "$root/tools/build.sh" --filter-only
@@ -31,6 +43,8 @@ package() {
     echo "package: no ARM64 module: its toolchain is not built (tools/build-arm64-toolchain.sh, once);" \
       "writing the setup without it, and no archive (it needs all three)" >&2
     arches=(win32 win64)
+  else
+    build_gegl_windows_dlls
   fi
   for arch in "${arches[@]}"; do
     log="$root/build/$arch.package-checks.log"
@@ -75,8 +89,9 @@ check_reproducible() {
   version=$(head -n 1 "${copies[0]}/VERSION")
   files=(win32/LumiveilFilter.8bf win64/LumiveilFilter.8bf win-arm64/LumiveilFilter.8bf
     win32/LumiveilFilter.8bf.debug win64/LumiveilFilter.8bf.debug
-    win-arm64/LumiveilFilter.8bf.debug gegl/lumiveil-gegl.so "dist/Lumiveil-$version.zip"
-    "dist/Lumiveil-$version-setup.exe" dist/SHA256SUMS)
+    win-arm64/LumiveilFilter.8bf.debug gegl/lumiveil-gegl.so win64/lumiveil-gegl.dll
+    win-arm64/lumiveil-gegl.dll "dist/Lumiveil-$version.zip" "dist/Lumiveil-$version-setup.exe"
+    dist/SHA256SUMS)
   for file in "${files[@]}"; do
     cmp -s "${copies[0]}/build/$file" "${copies[1]}/build/$file" || differing+=("$file")
   done

@@ -273,6 +273,33 @@ def read_imported_dlls(image):
     return dlls
 
 
+def read_imports(image):
+    """{DLL name: [imported names]} of the import table (not delay-loaded ones);
+    an import by ordinal shows as "#ordinal"."""
+    imports = {}
+    rva, size = image.directory(DIRECTORY_IMPORT)
+    if not (rva and size):
+        return imports
+    entry_size, ordinal_flag = (8, 1 << 63) if image.is_64bit else (4, 1 << 31)
+    entry_format = "<Q" if image.is_64bit else "<I"
+    while True:
+        lookup, _, _, name_rva, address = struct.unpack_from("<IIIII", image.bytes_at(rva, 20))
+        if not (lookup or name_rva or address):
+            break
+        names = []
+        entry_rva = lookup or address
+        while True:
+            entry = struct.unpack(entry_format, image.bytes_at(entry_rva, entry_size))[0]
+            if entry == 0:
+                break
+            names.append("#%d" % (entry & 0xFFFF) if entry & ordinal_flag
+                         else image.c_string((entry & 0x7FFFFFFF) + 2))
+            entry_rva += entry_size
+        imports[image.c_string(name_rva)] = names
+        rva += 20
+    return imports
+
+
 # ---------------------------------------------------------------------------
 # String tables
 

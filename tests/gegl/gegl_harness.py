@@ -22,6 +22,9 @@ BUILD = os.environ.get("LUMIVEIL_BUILD") or os.path.join(SOURCE, "build")
 OPERATION = os.environ.get("LUMIVEIL_GEGL_OP") or os.path.join(BUILD, "native",
                                                                "lumiveil-gegl.so")
 MODULE = os.path.join(BUILD, "win64", "LumiveilFilter.8bf")
+# The Windows GEGL that tools/build-gegl-windows.sh cross-builds, once.
+WINDOWS_GEGL = os.path.join(os.environ.get("LUMIVEIL_GEGL_WINDOWS") or
+                            "/var/cache/lumiveil/gegl-windows", "x86_64-w64-mingw32")
 OPERATION_NAME = "quietharbor:lumiveil"
 SETTING_NAMES = ("radiation", "amount", "mist")
 PLUGHOST_TIMEOUT = 300
@@ -116,3 +119,14 @@ def exit_unless_built(tools=()):
                if not os.path.exists(path)],
         installed=[tool for tool in ("gegl",) + tuple(tools) if not shutil.which(tool)],
         cannot=machine_cannot())
+
+
+def exit_unless_windows_gegl(built):
+    """Ends the test, saying why, when the Windows GEGL is missing (it counts as skipped
+    only where this machine cannot make it) or when one of `built`, (what, path) pairs
+    that the build makes against it, is (that always fails)."""
+    exit_unless_present(
+        installed=[] if os.path.exists(os.path.join(WINDOWS_GEGL, "bin", "gegl.exe")) else
+        ["Windows GEGL at %s (tools/build-gegl-windows.sh makes it)" % WINDOWS_GEGL],
+        cannot=machine_cannot(debootstrap=True))
+    exit_unless_present(built=[what for what, path in built if not os.path.exists(path)])
