@@ -333,9 +333,10 @@ class SetupBytes(unittest.TestCase):
             for name in ("one", os.path.join("another", "deeper")):
                 build_copy = os.path.join(folder, name, "build")
                 for width in WIDTHS:
-                    if os.path.isfile(built(width)):
-                        os.makedirs(os.path.join(build_copy, width))
-                        shutil.copy(built(width), os.path.join(build_copy, width, MODULE))
+                    os.makedirs(os.path.join(build_copy, width))
+                    for path in (built(width), built_operation(width)):
+                        if os.path.isfile(path):
+                            shutil.copy(path, os.path.join(build_copy, width))
                 setups.append(make_setup(build_copy, os.path.join(folder, name, "dist")))
             self.assertEqual(read(setups[0]), read(setups[1]))
 
