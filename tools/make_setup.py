@@ -4,8 +4,11 @@
     python3 tools/make_setup.py SOURCE_DIR BUILD_DIR DIST_DIR [--version V]
 
 DIST_DIR/Lumiveil-<version>-setup.exe (release/installer/lumiveil.nsi) carries
-BUILD_DIR/win32, win64 and win-arm64/LumiveilFilter.8bf as built, and README.txt and
-LICENSE.txt as the archive has them. Without the ARM64 module (no ARM64 toolchain)
+BUILD_DIR/win32, win64 and win-arm64/LumiveilFilter.8bf as built, the GEGL operation
+for GIMP 3 from BUILD_DIR/win64 and win-arm64/lumiveil-gegl.dll as win64/gegl/ and
+win-arm64/gegl/ (where built: they need the Windows GEGL; without one the setup
+offers GIMP 3 nothing, and says so), and README.txt and LICENSE.txt as the archive
+has them. Without the ARM64 module (no ARM64 toolchain)
 the setup is still written, says so, and offers ARM64 hosts nothing. --version
 names another version (the tests build an older setup with it).
 
@@ -40,6 +43,15 @@ def stage(source_dir, build_dir, version, folder):
             sys.exit("make_setup: no module at %s (tools/build.sh builds it)" % module)
         os.makedirs(os.path.join(folder, width))
         shutil.copyfile(module, os.path.join(folder, width, make_package.MODULE_NAME))
+    for width in make_package.GEGL_WINDOWS_WIDTHS:
+        operation = os.path.join(build_dir, width, make_package.GEGL_WINDOWS_NAME)
+        if os.path.isfile(operation):
+            os.makedirs(os.path.join(folder, width, "gegl"))
+            shutil.copyfile(operation,
+                            os.path.join(folder, width, "gegl", make_package.GEGL_WINDOWS_NAME))
+        else:
+            print("make_setup: no %s: the setup offers a GIMP 3 of that width nothing"
+                  % operation, file=sys.stderr)
     guide = make_package.read_text(os.path.join(source_dir, "release", "guide.txt"))
     texts = {
         "README.txt": make_package.windows_text(guide.replace(make_package.VERSION_MARK, version)),

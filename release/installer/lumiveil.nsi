@@ -6,7 +6,7 @@
 ; Built by tools/make_setup.py:
 ;   makensis -DVERSION=1.0.0 -DSTAGE=<folder> -DOUTFILE=<setup.exe> lumiveil.nsi
 ; STAGE holds win32/, win64/ and (where its toolchain exists) win-arm64/LumiveilFilter.8bf,
-; README.txt and LICENSE.txt, all with one fixed date, so that the setup's bytes
+; win64/gegl/ and win-arm64/gegl/lumiveil-gegl.dll for GIMP 3 (where built), README.txt and LICENSE.txt, all with one fixed date, so that the setup's bytes
 ; depend only on their contents.
 Unicode true
 !macro REQUIRE_DEFINE name
@@ -59,13 +59,14 @@ VIAddVersionKey LegalCopyright "MIT licence, ${PUBLISHER}"
 Var FinishText
 Var PlacedCount
 Var EarlierDir    ; the install folder of an earlier install, from its uninstall entry
+!include gimp3.nsh
 
 ; --- pages ---------------------------------------------------------------------
 !define MUI_ABORTWARNING
-!define MUI_WELCOMEPAGE_TEXT "This puts the Lumiveil filter into the image editors on this computer that load Photoshop filter plug-ins (.8bf).$\r$\n$\r$\nEach host gets the module built for its own kind of program (32-bit, x64 or ARM64), read from its program file. Quit the hosts before you go on.$\r$\n$\r$\nAdministrator rights are needed: the hosts' plug-ins folders are in Program Files."
+!define MUI_WELCOMEPAGE_TEXT "This puts the Lumiveil filter into the image editors on this computer that load Photoshop filter plug-ins (.8bf), and into GIMP 3.$\r$\n$\r$\nEach host gets the module built for its own kind of program (32-bit, x64 or ARM64), read from its program file. Quit the hosts before you go on.$\r$\n$\r$\nAdministrator rights are needed: the hosts' plug-ins folders are in Program Files."
 !insertmacro MUI_PAGE_WELCOME
 !define MUI_COMPONENTSPAGE_NODESC
-!define MUI_COMPONENTSPAGE_TEXT_TOP "These hosts were found, each with the width of its program. Lumiveil's own folder keeps every width, for Affinity Photo and any other host."
+!define MUI_COMPONENTSPAGE_TEXT_TOP "These hosts were found, each with the width of its program; GIMP 3's filter goes into the folder of the user running this setup. Lumiveil's own folder keeps every width, for Affinity Photo and any other host."
 !insertmacro MUI_PAGE_COMPONENTS
 !define MUI_DIRECTORYPAGE_TEXT_TOP "Lumiveil's own folder: every width of the module, the guide, and the uninstaller. Affinity Photo, and any host not listed, can load the module from here."
 !insertmacro MUI_PAGE_DIRECTORY
@@ -213,6 +214,11 @@ SectionGroup /e "Hosts found" SEC_HOSTS
 !insertmacro FOR_EACH_SLOT HOST_SLOT
 SectionGroupEnd
 
+; The running user's GIMP 3 operations folder: GIMP 3 found by FindGimp3.
+Section /o "GIMP 3" SEC_GIMP3
+  Call PlaceForGimp3
+SectionEnd
+
 ; Further components go here: a Section that places its files with File, records
 ; each with RecordPlaced and adds a line to $FinishText is uninstalled like the rest.
 
@@ -307,6 +313,38 @@ Function .onInit
   Call FindHosts
   !insertmacro FOR_EACH_SLOT FILL_SLOT
   ${IfThen} $HostCount = 0 ${|} SectionSetText ${SEC_HOSTS} "" ${|}
+  Call FindGimp3
+  Call OfferGimp3
+FunctionEnd
+
+; The GIMP 3 component: hidden without GIMP 3, ticked where this setup has the
+; operation of its width, shown but closed where not.
+Function OfferGimp3
+  ${If} $Gimp3Program == ""
+    SectionSetText ${SEC_GIMP3} ""
+    Return
+  ${EndIf}
+  Push $Gimp3Width
+  Call WidthLabel
+  Pop $0
+  SectionSetText ${SEC_GIMP3} "GIMP 3 ($0), for the user running this setup"
+  SectionSetFlags ${SEC_GIMP3} ${SF_SELECTED}
+  ${If} $Gimp3Width == win32
+    SectionSetText ${SEC_GIMP3} "GIMP 3 (32-bit: GIMP 3 is x64 or ARM64 only)"
+    SectionSetFlags ${SEC_GIMP3} ${SF_RO}
+!ifndef HAVE_GEGL_WIN64
+  ${ElseIf} $Gimp3Width == win64
+    SectionSetText ${SEC_GIMP3} "GIMP 3 (x64: not in this setup)"
+    SectionSetFlags ${SEC_GIMP3} ${SF_RO}
+    !insertmacro SAY "Lumiveil setup: GIMP 3: this setup has no x64 operation; nothing placed"
+!endif
+!ifndef HAVE_GEGL_ARM64
+  ${ElseIf} $Gimp3Width == win-arm64
+    SectionSetText ${SEC_GIMP3} "GIMP 3 (ARM64: not in this setup)"
+    SectionSetFlags ${SEC_GIMP3} ${SF_RO}
+    !insertmacro SAY "Lumiveil setup: GIMP 3: this setup has no ARM64 operation; nothing placed"
+!endif
+  ${EndIf}
 FunctionEnd
 
 ; --- uninstall ------------------------------------------------------------------

@@ -4,16 +4,20 @@ Hosts are registered as a user's would be, each with a real PE program at its pa
 (Wine's own notepad for x86 and x64; for ARM64 the build's ARM64 plughost, or, where
 that is not built, notepad with its machine field made ARM64, which is all the setup
 reads), and the setup's silent mode must place the module of the program's width,
-byte for byte the build's, into the folder the host loads plug-ins from; the
-uninstaller registered in Add/Remove Programs must take exactly those away again.
+byte for byte the build's, into the folder the host loads plug-ins from, and for a
+registered GIMP 3 the GEGL operation of its program's width into the user's
+gegl-0.4 plug-ins folder; the uninstaller registered in Add/Remove Programs must
+take exactly those away again.
 
     python3 test_installer.py [SetupOn64BitWindows | SetupOn32BitWindows | SetupBytes]
 
-Fails where the built modules, makensis or Wine are missing; exits with 77
-(skipped) only where this machine cannot run 32-bit programs, which the setup is.
+Fails where the built modules (and the x64 GEGL operation), makensis or Wine are
+missing; exits with 77 (skipped) only where this machine cannot run 32-bit programs,
+which the setup is.
 """
 
 import os
+import pwd
 import shutil
 import subprocess
 import sys
@@ -28,6 +32,8 @@ import harness  # noqa: E402
 import skips  # noqa: E402
 
 MODULE = "LumiveilFilter.8bf"
+GEGL_DLL = "lumiveil-gegl.dll"
+GIMP3_ENTRY = "Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\GIMP-3_is1"
 WIDTHS = ("win32", "win64", "win-arm64")
 VERSION = open(os.path.join(SOURCE, "VERSION")).readline().strip()
 OLDER_VERSION = "0.9.0"
@@ -40,6 +46,10 @@ PE_MACHINE_ARM64 = b"\x64\xaa"
 
 def built(width):
     return os.path.join(BUILD, width, MODULE)
+
+
+def built_operation(width):
+    return os.path.join(BUILD, width, GEGL_DLL)
 
 
 def read(path):
@@ -122,11 +132,21 @@ class WinePrefix:
         self.reg_add(registry_key, "ApplicationPath", folder + "\\", view)
         self.reg_add(registry_key, "PluginPath", folder + "\\Plug-ins\\", view)
 
-    def modules(self):
-        """Every LumiveilFilter.8bf in the prefix's C: drive, as Linux paths."""
+    def register_gimp3(self, root, folder, program, view=None):
+        """GIMP 3's uninstall entry under root (HKLM or HKCU), its program at folder\\bin."""
+        self.put(folder + "\\bin\\gimp-3.0.exe", read(program))
+        self.reg_add(root + "\\" + GIMP3_ENTRY, "InstallLocation", folder + "\\", view)
+        self.reg_add(root + "\\" + GIMP3_ENTRY, "DisplayVersion", "3.0.4", view)
+
+    def local_app_data(self):
+        """%LOCALAPPDATA% of the prefix's user, who is this machine's user."""
+        return "C:\\users\\%s\\AppData\\Local" % pwd.getpwuid(os.getuid()).pw_name
+
+    def modules(self, name=MODULE):
+        """Every file of that name in the prefix's C: drive, as Linux paths."""
         found = []
         for directory, _, names in os.walk(os.path.join(self.root, "drive_c")):
-            found += [os.path.join(directory, n) for n in names if n == MODULE]
+            found += [os.path.join(directory, n) for n in names if n == name]
         return sorted(found)
 
     def setup(self, setup, *arguments):
@@ -181,11 +201,13 @@ class SetupOn64BitWindows(SetupCase):
     PS_CS5 = "C:\\Program Files (x86)\\Adobe\\Adobe Photoshop CS5"
     PS_ARM64 = "C:\\Program Files\\Adobe\\Adobe Photoshop 2025"
     IRFANVIEW = "C:\\Program Files (x86)\\IrfanView"
+    GIMP3 = "C:\\Program Files\\GIMP 3"
     SETTINGS = "C:\\windows\\quietharborstudio\\PS Filters\\Lumiveil"
 
     def test_1_no_host_only_the_chosen_folder(self):
         out = self.prefix.setup(self.setup_exe, "/D=" + self.CHOSEN)
         self.assertIn("Lumiveil setup: hosts found: none", out)
+        self.assertIn("Lumiveil setup: GIMP 3: not found", out)
         self.assertPlaced(self.own_folder(self.CHOSEN))
         log = read(self.prefix.path(self.CHOSEN + "\\setup-log.txt")).decode("latin-1")
         self.assertIn("hosts found: none", log)
@@ -199,6 +221,7 @@ class SetupOn64BitWindows(SetupCase):
         p.register_photoshop("12.0", self.PS_CS5, WINE_PROGRAMS["win32"], "32")
         p.register_photoshop("190.0", self.PS_ARM64, arm64_program(self.folder), "64")
         p.put(self.IRFANVIEW + "\\i_view32.exe", read(WINE_PROGRAMS["win32"]))
+        p.register_gimp3("HKLM", self.GIMP3, WINE_PROGRAMS["win64"], "64")
         # What the setup did not place stays: another filter, the settings file.
         others = [self.PS2024 + "\\Plug-ins\\Other.8bf", self.CC_X64 + "\\Other.8bf", self.SETTINGS]
         for other in others:
@@ -230,6 +253,10 @@ class SetupOn64BitWindows(SetupCase):
                      "Adobe Photoshop 2025 (ARM64)", "IrfanView (32-bit)"):
             self.assertIn(host, out)
         self.assertPlaced(expected)
+        self.assertIn("GIMP 3 (x64) found by its uninstall entry HKLM\\", out)
+        operation = p.path(p.local_app_data() + "\\gegl-0.4\\plug-ins\\" + GEGL_DLL)
+        self.assertEqual(p.modules(GEGL_DLL), [operation])
+        self.assertEqual(read(operation), read(built_operation("win64")))
         record = self.record(self.CHOSEN)
         self.assertEqual(len(record), len(set(record)), record)
         for name, value in (("DisplayName", "Lumiveil"), ("DisplayVersion", VERSION),
@@ -239,10 +266,27 @@ class SetupOn64BitWindows(SetupCase):
 
         p.uninstall()
         self.assertEqual(p.modules(), [])
+        self.assertEqual(p.modules(GEGL_DLL), [])
         self.assertIsNone(p.reg_value(UNINSTALL_KEY, "UninstallString"))
         self.assertFalse(os.path.exists(p.path(self.CHOSEN)))
         for other in others:
             self.assertEqual(read(p.path(other)), b"not ours", other)
+
+    def test_3_gimp3_for_one_user_on_arm64(self):
+        p = self.prefix
+        p.run(["wine", "reg", "delete", "HKLM\\" + GIMP3_ENTRY, "/f", "/reg:64"])
+        p.register_gimp3("HKCU", p.local_app_data() + "\\Programs\\GIMP 3",
+                         arm64_program(self.folder))
+        out = p.setup(self.setup_exe)
+        self.assertIn("GIMP 3 (ARM64) found by its uninstall entry HKCU\\", out)
+        if os.path.isfile(built_operation("win-arm64")):
+            operation = p.path(p.local_app_data() + "\\gegl-0.4\\plug-ins\\" + GEGL_DLL)
+            self.assertEqual(p.modules(GEGL_DLL), [operation])
+            self.assertEqual(read(operation), read(built_operation("win-arm64")))
+        else:
+            self.assertIn("GIMP 3: this setup has no ARM64 operation", out)
+        p.uninstall()
+        self.assertEqual(p.modules(GEGL_DLL), [])
 
 
 class SetupOn32BitWindows(SetupCase):
@@ -289,9 +333,10 @@ class SetupBytes(unittest.TestCase):
             for name in ("one", os.path.join("another", "deeper")):
                 build_copy = os.path.join(folder, name, "build")
                 for width in WIDTHS:
-                    if os.path.isfile(built(width)):
-                        os.makedirs(os.path.join(build_copy, width))
-                        shutil.copy(built(width), os.path.join(build_copy, width, MODULE))
+                    os.makedirs(os.path.join(build_copy, width))
+                    for path in (built(width), built_operation(width)):
+                        if os.path.isfile(path):
+                            shutil.copy(path, os.path.join(build_copy, width))
                 setups.append(make_setup(build_copy, os.path.join(folder, name, "dist")))
             self.assertEqual(read(setups[0]), read(setups[1]))
 
@@ -301,7 +346,8 @@ def exit_unless_runnable():
     this machine cannot run 32-bit programs, which the setup is, and nothing
     requires it (skips.py)."""
     skips.exit_unless_present(
-        built=[built(w) for w in ("win32", "win64") if not os.path.isfile(built(w))],
+        built=[path for path in (built("win32"), built("win64"), built_operation("win64"))
+               if not os.path.isfile(path)],
         installed=[tool for tool in ("makensis", "wine", "Xvfb") if not shutil.which(tool)],
         cannot=skips.machine_cannot())
     runnable, reason = harness.arch_runnable("win32")
