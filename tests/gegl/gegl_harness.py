@@ -7,15 +7,18 @@ LUMIVEIL_BUILD, the folder holding win64/; LUMIVEIL_WINEPREFIX for plughost.
 
 import os
 import shutil
+import random
 import subprocess
 import sys
+import tempfile
+import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 SOURCE = os.environ.get("LUMIVEIL_SOURCE") or os.path.dirname(os.path.dirname(HERE))
 sys.path.insert(0, os.path.join(SOURCE, "tests", "e2e"))
 sys.path.insert(0, os.path.join(SOURCE, "tests", "gimp"))
 
-from pngio import Image, read_png  # noqa: E402
+from pngio import Image, read_png, write_png  # noqa: E402
 from skips import exit_unless_present, machine_cannot  # noqa: E402
 
 BUILD = os.environ.get("LUMIVEIL_BUILD") or os.path.join(SOURCE, "build")
@@ -130,3 +133,32 @@ def exit_unless_windows_gegl(built):
         ["Windows GEGL at %s (tools/build-gegl-windows.sh makes it)" % WINDOWS_GEGL],
         cannot=machine_cannot(debootstrap=True))
     exit_unless_present(built=[what for what, path in built if not os.path.exists(path)])
+
+
+class FolderTestCase(unittest.TestCase):
+    """Tests that share one temporary folder, made for the class and removed after it;
+    cls.path(name) is a file in it."""
+    folder_prefix = "lumiveil-"
+
+    @classmethod
+    def setUpClass(cls):
+        cls.folder = tempfile.mkdtemp(prefix=cls.folder_prefix)
+        cls.addClassCleanup(shutil.rmtree, cls.folder, True)
+
+    @classmethod
+    def path(cls, name):
+        return os.path.join(cls.folder, name)
+
+
+def write_pictures(path, pictures, noise_size, make_picture):
+    """Writes every picture of `pictures` (name: (width, height, channels)) made by
+    make_picture, and noise.png of `noise_size`, through path(name); returns the
+    pictures by name."""
+    made = {}
+    for seed, (name, size) in enumerate(sorted(pictures.items())):
+        made[name] = make_picture(*size, seed)
+        write_png(path(name + ".png"), made[name])
+    width, height, channels = noise_size
+    noise = random.Random(len(pictures)).randbytes(width * height * channels)
+    write_png(path("noise.png"), Image(width, height, channels, noise))
+    return made

@@ -11,21 +11,18 @@ anything between their passes would mix their settings.
 """
 
 import os
-import random
-import shutil
 import struct
 import sys
-import tempfile
 import unittest
 import zlib
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from gegl_harness import (crop, exit_unless_built, install_operation,  # noqa: E402
+from gegl_harness import (FolderTestCase, write_pictures, crop, exit_unless_built, install_operation,  # noqa: E402
                           module_result, operation_arguments, require_loaded, run_gegl,
                           without_alpha)
-from pngio import Image, describe_difference, read_png, write_png  # noqa: E402
+from pngio import describe_difference, read_png  # noqa: E402
 from test_gimp_plugin import make_picture  # noqa: E402
 
 PICTURES = {"rgb": (300, 200, 3), "rgba": (300, 200, 4)}
@@ -97,28 +94,17 @@ def with_profile(png, profile):
     return png[:header_end] + iccp_chunk(profile) + png[header_end:]
 
 
-class GeglCommandTests(unittest.TestCase):
+class GeglCommandTests(FolderTestCase):
+    folder_prefix = "lumiveil-gegl-"
+
     @classmethod
     def setUpClass(cls):
-        cls.folder = tempfile.mkdtemp(prefix="lumiveil-gegl-")
+        super().setUpClass()
         cls.data_home = cls.path("data")
         install_operation(cls.data_home)
         require_loaded(cls.data_home)
-        cls.pictures = {}
-        for seed, (name, size) in enumerate(sorted(PICTURES.items())):
-            cls.pictures[name] = make_picture(*size, seed)
-            write_png(cls.path(name + ".png"), cls.pictures[name])
-        width, height, channels = NOISE_SIZE
-        noise = random.Random(len(PICTURES)).randbytes(width * height * channels)
-        write_png(cls.path("noise.png"), Image(width, height, channels, noise))
+        cls.pictures = write_pictures(cls.path, PICTURES, NOISE_SIZE, make_picture)
 
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.folder, ignore_errors=True)
-
-    @classmethod
-    def path(cls, name):
-        return os.path.join(cls.folder, name)
 
     def gegl_file(self, picture, name, settings, extra=(), threads=None):
         out = self.path(name + ".png")

@@ -12,16 +12,14 @@ tests' (test_gegl_command.py).
 
 import os
 import random
-import shutil
 import subprocess
 import sys
-import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from gegl_harness import (GEGL_TIMEOUT, exit_unless_built, install_operation,  # noqa: E402
+from gegl_harness import (FolderTestCase, GEGL_TIMEOUT, exit_unless_built, install_operation,  # noqa: E402
                           module_result, operation_arguments, require_loaded)
 from png16 import MAX16, Picture16, continuous_effect, read_png16, write_png16  # noqa: E402
 from pngio import Image, write_png  # noqa: E402
@@ -60,10 +58,12 @@ def colour_values(picture):
     return [v for i, v in enumerate(picture.values) if i % picture.channels < 3]
 
 
-class GeglPrecisionTests(unittest.TestCase):
+class GeglPrecisionTests(FolderTestCase):
+    folder_prefix = "lumiveil-gegl16-"
+
     @classmethod
     def setUpClass(cls):
-        cls.folder = tempfile.mkdtemp(prefix="lumiveil-gegl16-")
+        super().setUpClass()
         cls.data_home = cls.path("data")
         install_operation(cls.data_home)
         require_loaded(cls.data_home)
@@ -71,13 +71,6 @@ class GeglPrecisionTests(unittest.TestCase):
         for name, picture in cls.pictures.items():
             write_png16(cls.path(name + ".png"), picture)
 
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.folder, ignore_errors=True)
-
-    @classmethod
-    def path(cls, name):
-        return os.path.join(cls.folder, name)
 
     def gegl(self, picture, name, operations, threads=None):
         """picture.png through the operations into name.png, 16 bits a channel."""

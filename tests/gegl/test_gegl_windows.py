@@ -9,21 +9,18 @@ GIMP 3 builds its menu entry and dialog from.
 """
 
 import os
-import random
-import shutil
 import subprocess
 import sys
-import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 sys.path.insert(0, HERE)
 
-from gegl_harness import (BUILD, GEGL_TIMEOUT, MODULE, OPERATION_NAME,  # noqa: E402
+from gegl_harness import (FolderTestCase, write_pictures, BUILD, GEGL_TIMEOUT, MODULE, OPERATION_NAME,  # noqa: E402
                           SOURCE, WINDOWS_GEGL, exit_unless_windows_gegl, module_result,
                           operation_arguments)
 from png16 import continuous_effect, read_png16, write_png16  # noqa: E402
-from pngio import Image, describe_difference, read_png, write_png  # noqa: E402
+from pngio import describe_difference, read_png  # noqa: E402
 from test_gegl_precision import (FORMULA_TOLERANCE, GRID_SHARE, IDENTITY, SIZE,  # noqa: E402
                                  colour_values, smooth_picture)
 from test_gimp_plugin import make_picture  # noqa: E402
@@ -57,25 +54,14 @@ LISTED = [
 ]
 
 
-class WindowsGeglTests(unittest.TestCase):
+class WindowsGeglTests(FolderTestCase):
+    folder_prefix = "lumiveil-gegl-windows-"
+
     @classmethod
     def setUpClass(cls):
-        cls.folder = tempfile.mkdtemp(prefix="lumiveil-gegl-windows-")
-        cls.pictures = {}
-        for seed, (name, size) in enumerate(sorted(PICTURES.items())):
-            cls.pictures[name] = make_picture(*size, seed)
-            write_png(cls.path(name + ".png"), cls.pictures[name])
-        width, height, channels = NOISE_SIZE
-        noise = random.Random(len(PICTURES)).randbytes(width * height * channels)
-        write_png(cls.path("noise.png"), Image(width, height, channels, noise))
+        super().setUpClass()
+        cls.pictures = write_pictures(cls.path, PICTURES, NOISE_SIZE, make_picture)
 
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.folder, ignore_errors=True)
-
-    @classmethod
-    def path(cls, name):
-        return os.path.join(cls.folder, name)
 
     def gegl_file(self, picture, name, settings, threads=None, bitdepth=8):
         """The picture through the operation into a PNG. The picture is read by

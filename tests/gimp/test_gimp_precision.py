@@ -11,10 +11,8 @@ machine cannot install GIMP (tests/e2e/skips.py).
 """
 
 import os
-import shutil
 import subprocess
 import sys
-import tempfile
 import unittest
 
 HERE = os.path.dirname(os.path.abspath(__file__))
@@ -22,7 +20,7 @@ SOURCE = os.environ.get("LUMIVEIL_SOURCE") or os.path.dirname(os.path.dirname(HE
 sys.path.insert(0, os.path.join(SOURCE, "tests", "gegl"))
 sys.path.insert(0, HERE)
 
-from gegl_harness import module_result  # noqa: E402
+from gegl_harness import FolderTestCase, module_result  # noqa: E402
 from png16 import MAX16, Picture16, continuous_effect, read_png16, write_png16  # noqa: E402
 from pngio import Image, write_png  # noqa: E402
 from test_gegl_precision import (FORMULA_TOLERANCE, GRID_SHARE, IDENTITY,  # noqa: E402
@@ -48,10 +46,12 @@ def script(picture, out, settings, float_linear=False):
                                                           export(out)))
 
 
-class GimpPrecisionTests(unittest.TestCase):
+class GimpPrecisionTests(FolderTestCase):
+    folder_prefix = "lumiveil-gimp16-"
+
     @classmethod
     def setUpClass(cls):
-        cls.folder = tempfile.mkdtemp(prefix="lumiveil-gimp16-")
+        super().setUpClass()
         cls.pictures = {"rgb": smooth_picture(*SIZE, 3, 1), "rgba": smooth_picture(*SIZE, 4, 2)}
         eight = smooth_picture(*SIZE, 3, 3)
         cls.eight = [v // 257 for v in eight.values]
@@ -81,13 +81,6 @@ class GimpPrecisionTests(unittest.TestCase):
                              timeout=GIMP_TIMEOUT, universal_newlines=True)
         cls.gimp_log = run.stdout
 
-    @classmethod
-    def tearDownClass(cls):
-        shutil.rmtree(cls.folder, ignore_errors=True)
-
-    @classmethod
-    def path(cls, name):
-        return os.path.join(cls.folder, name)
 
     def result(self, name):
         path = self.path(name + ".png")
