@@ -23,6 +23,7 @@ from png16 import continuous_effect, read_png16, write_png16  # noqa: E402
 from pngio import describe_difference, read_png  # noqa: E402
 from test_gegl_precision import (FORMULA_TOLERANCE, GRID_SHARE, IDENTITY, SIZE,  # noqa: E402
                                  colour_values, smooth_picture)
+from test_gegl_command import CASES, DEFAULTS  # noqa: E402
 from test_gimp_plugin import make_picture  # noqa: E402
 
 GEGL_WINDOWS = os.path.join(SOURCE, "tools", "gegl-windows")
@@ -30,16 +31,8 @@ STACK = WINDOWS_GEGL
 DLL = os.path.join(BUILD, "win64", "lumiveil-gegl.dll")
 RUN_TIMEOUT = 300
 
+# The Linux operation's cases, on smaller pictures: every run here starts Wine.
 PICTURES = {"rgb": (240, 160, 3), "rgba": (240, 160, 4)}
-# settings None: the operation's defaults, which must be the module's 50/50/0.
-CASES = [
-    ("rgb", (30, 80, 10)),
-    ("rgba", (60, 90, 20)),
-    ("rgb", (0, 0, 0)),
-    ("rgba", (100, 100, 100)),
-    ("rgb", None),
-]
-DEFAULTS = (50, 50, 0)
 NOISE_SIZE = (1200, 900, 4)
 THREAD_COUNTS = (1, 4)
 # What `gegl --info` prints of the operation: its keys, then its properties.
