@@ -75,7 +75,8 @@ def write_small(source, target, most_width):
 def main():
     parser = argparse.ArgumentParser(description="Makes the README's pictures.")
     parser.add_argument("--in", dest="picture", help="8-bit PNG to filter (the harbour otherwise)")
-    parser.add_argument("--module", default=os.path.join(ROOT, "build", "win64", "LumiveilFilter.8bf"))
+    parser.add_argument("--module",
+                        default=os.path.join(ROOT, "build", "win64", "LumiveilFilter.8bf"))
     args = parser.parse_args()
     if not os.path.isfile(args.module):
         sys.exit("make_readme_images: no module %s: build it first (docs/building-and-testing.md)"
