@@ -1,10 +1,10 @@
-#include "plughost/host_exit.h"
+#include "plughost/cli/host_exit.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "plughost/trace.h"
+#include "plughost/cli/trace.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "plughost/host_options.h"
+#include "plughost/cli/host_options.h"
 
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
-#include "plughost/host_profiles.h"
-#include "plughost/rect_utils.h"
+#include "plughost/cli/host_profiles.h"
+#include "plughost/pictures/rect_utils.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "plughost/image_files.h"
+#include "plughost/pictures/image_files.h"
 #include "sdk/host_types.h"
 
 enum class HostCommand { Help, Profiles, Info, Pipl, Strings, Run, About, Pattern, Call };

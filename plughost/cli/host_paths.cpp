@@ -1,4 +1,4 @@
-#include "plughost/host_paths.h"
+#include "plughost/cli/host_paths.h"
 
 #include <windows.h>
 

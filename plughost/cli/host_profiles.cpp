@@ -1,4 +1,4 @@
-#include "plughost/host_profiles.h"
+#include "plughost/cli/host_profiles.h"
 
 #include <sstream>
 

@@ -1,4 +1,4 @@
-#include "plughost/progress_bar.h"
+#include "plughost/cli/progress_bar.h"
 
 #include <cstdio>
 

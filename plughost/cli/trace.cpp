@@ -1,4 +1,4 @@
-#include "plughost/trace.h"
+#include "plughost/cli/trace.h"
 
 #include <cstdarg>
 #include <cstdio>

@@ -2,16 +2,16 @@
 // client origin and outer rectangle (screen coordinates) are printed so a test
 // can check where the box went. --runs N opens it N times in one process.
 
-#include "plughost/about_command.h"
+#include "plughost/commands/about_command.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "plughost/host_exit.h"
-#include "plughost/module_session.h"
-#include "plughost/script_arming.h"
-#include "plughost/trace.h"
+#include "plughost/cli/host_exit.h"
+#include "plughost/module/module_session.h"
+#include "plughost/dialog/script_arming.h"
+#include "plughost/cli/trace.h"
 #include "sdk/host_constants.h"
 
 int aboutCommand(const HostOptions& o) {

@@ -7,18 +7,18 @@
 //
 // A module must leave both alone for a selector it does not know.
 
-#include "plughost/call_command.h"
+#include "plughost/commands/call_command.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "plughost/filter_run.h"
-#include "plughost/host_callbacks.h"
-#include "plughost/host_exit.h"
-#include "plughost/host_handles.h"
-#include "plughost/host_record.h"
-#include "plughost/module_session.h"
-#include "plughost/trace.h"
+#include "plughost/commands/filter_run.h"
+#include "plughost/record/host_callbacks.h"
+#include "plughost/cli/host_exit.h"
+#include "plughost/record/host_handles.h"
+#include "plughost/record/host_record.h"
+#include "plughost/module/module_session.h"
+#include "plughost/cli/trace.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 // filled as for a run, reporting the result and every byte the call changed.
 #pragma once
 
-#include "plughost/host_options.h"
+#include "plughost/cli/host_options.h"
 
-// Returns the process exit status (host_exit.h).
+// Returns the process exit status (cli/host_exit.h).
 int callCommand(const HostOptions& options);

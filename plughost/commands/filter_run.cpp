@@ -4,29 +4,29 @@
 // Every run filters the source picture afresh; --out holds the last run's result.
 // --force-continue adds one Continue after Start even when the rectangles are empty.
 
-#include "plughost/filter_run.h"
+#include "plughost/commands/filter_run.h"
 
 #include <windows.h>
 
 #include <cstdio>
 #include <vector>
 
-#include "plughost/callback_clock.h"
-#include "plughost/display_pixels.h"
-#include "plughost/host_callbacks.h"
-#include "plughost/host_exit.h"
-#include "plughost/host_handles.h"
-#include "plughost/host_paths.h"
-#include "plughost/host_record.h"
-#include "plughost/image_files.h"
-#include "plughost/module_hooks.h"
-#include "plughost/module_session.h"
-#include "plughost/params_file.h"
-#include "plughost/picture_list.h"
-#include "plughost/progress_bar.h"
-#include "plughost/rect_utils.h"
-#include "plughost/script_arming.h"
-#include "plughost/trace.h"
+#include "plughost/record/callback_clock.h"
+#include "plughost/record/display_pixels.h"
+#include "plughost/record/host_callbacks.h"
+#include "plughost/cli/host_exit.h"
+#include "plughost/record/host_handles.h"
+#include "plughost/cli/host_paths.h"
+#include "plughost/record/host_record.h"
+#include "plughost/pictures/image_files.h"
+#include "plughost/module/module_hooks.h"
+#include "plughost/module/module_session.h"
+#include "plughost/commands/params_file.h"
+#include "plughost/commands/picture_list.h"
+#include "plughost/cli/progress_bar.h"
+#include "plughost/pictures/rect_utils.h"
+#include "plughost/dialog/script_arming.h"
+#include "plughost/cli/trace.h"
 #include "sdk/host_constants.h"
 
 namespace {

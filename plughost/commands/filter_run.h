@@ -1,12 +1,12 @@
 // The run command: load the module, set up the host's window and record, call
 // the selectors in the order the interface prescribes, and report every
-// result. Returns the process exit status (host_exit.h).
+// result. Returns the process exit status (cli/host_exit.h).
 #pragma once
 
 #include <string>
 
-#include "plughost/host_image.h"
-#include "plughost/host_options.h"
+#include "plughost/pictures/host_image.h"
+#include "plughost/cli/host_options.h"
 
 int runFilterCommand(const HostOptions& options);
 

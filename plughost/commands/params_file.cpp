@@ -1,8 +1,8 @@
-#include "plughost/params_file.h"
+#include "plughost/commands/params_file.h"
 
 #include <cstdio>
 
-#include "plughost/host_handles.h"
+#include "plughost/record/host_handles.h"
 
 namespace {
 

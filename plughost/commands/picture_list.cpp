@@ -1,13 +1,13 @@
-#include "plughost/picture_list.h"
+#include "plughost/commands/picture_list.h"
 
 #include <windows.h>
 
 #include <algorithm>
 #include <cctype>
 
-#include "plughost/host_paths.h"
-#include "plughost/image_files.h"
-#include "plughost/module_loader.h"
+#include "plughost/cli/host_paths.h"
+#include "plughost/pictures/image_files.h"
+#include "plughost/module/module_loader.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "plughost/host_options.h"
+#include "plughost/cli/host_options.h"
 
 struct Picture {
     std::string input;      // a file, as the Windows side names it, or pattern:WxH

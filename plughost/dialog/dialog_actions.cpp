@@ -1,11 +1,11 @@
 // User actions on a dialog. Input that the dialog manager routes (keys, clicks) is
 // posted to the queue; typing and dragging are sent, as the control itself would send
 // its notifications while the user types or drags.
-#include "plughost/dialog_actions.h"
+#include "plughost/dialog/dialog_actions.h"
 
 #include <commctrl.h>
 
-#include "plughost/dialog_windows.h"
+#include "plughost/dialog/dialog_windows.h"
 
 namespace {
 

@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "plughost/dialog_steps.h"
+#include "plughost/dialog/dialog_steps.h"
 
 // Focuses the field, selects its whole text and types the text as WM_CHAR messages, so
 // the field sends EN_CHANGE per character and refuses what does not fit; an empty text

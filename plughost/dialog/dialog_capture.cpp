@@ -1,12 +1,12 @@
 // Window capture: BitBlt from the window's own device context, which holds what the
 // window and its children drew (WM_PRINT would miss what a dialog paints itself in
 // WM_PAINT, such as a preview drawn through the host's displayPixels).
-#include "plughost/dialog_capture.h"
+#include "plughost/dialog/dialog_capture.h"
 
 #include <cstdint>
 #include <vector>
 
-// stb's writer is compiled once for the whole host, in stb_impl.cpp.
+// stb's writer is compiled once for the whole host, in pictures/stb_impl.cpp.
 #include <stb_image_write.h>
 
 namespace {

@@ -1,11 +1,11 @@
 // Reads the state of a dialog's controls for expectations and prints.
-#include "plughost/dialog_checks.h"
+#include "plughost/dialog/dialog_checks.h"
 
 #include <commctrl.h>
 
 #include <cstdio>
 
-#include "plughost/dialog_windows.h"
+#include "plughost/dialog/dialog_windows.h"
 
 namespace {
 

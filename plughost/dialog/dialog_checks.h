@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "plughost/dialog_steps.h"
+#include "plughost/dialog/dialog_steps.h"
 
 // An expect-* step; false with "expected ..., found ..." when the dialog differs.
 bool checkExpectation(HWND dialog, const ScriptStep& step, std::string& problem);

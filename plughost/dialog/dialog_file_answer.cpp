@@ -1,7 +1,7 @@
 // The file-dialog answer as a small state machine, advanced on the script's timer.
-#include "plughost/dialog_file_answer.h"
+#include "plughost/dialog/dialog_file_answer.h"
 
-#include "plughost/dialog_windows.h"
+#include "plughost/dialog/dialog_windows.h"
 
 namespace {
 

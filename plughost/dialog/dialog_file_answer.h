@@ -7,7 +7,7 @@
 
 #include <string>
 
-#include "plughost/dialog_steps.h"
+#include "plughost/dialog/dialog_steps.h"
 
 enum class FileAnswerPhase {
     AwaitingDialog,  // no file dialog on screen yet

@@ -1,7 +1,7 @@
 // Runs a dialog script on the host thread: a thread timer, whose callback the
 // dialog manager's modal loops dispatch like any other message, looks at the screen on
 // every tick and carries out the next step when its time has come.
-#include "plughost/dialog_script.h"
+#include "plughost/dialog/dialog_script.h"
 
 #include <windows.h>
 
@@ -9,12 +9,12 @@
 #include <string>
 #include <vector>
 
-#include "plughost/dialog_actions.h"
-#include "plughost/dialog_capture.h"
-#include "plughost/dialog_checks.h"
-#include "plughost/dialog_file_answer.h"
-#include "plughost/dialog_steps.h"
-#include "plughost/dialog_windows.h"
+#include "plughost/dialog/dialog_actions.h"
+#include "plughost/dialog/dialog_capture.h"
+#include "plughost/dialog/dialog_checks.h"
+#include "plughost/dialog/dialog_file_answer.h"
+#include "plughost/dialog/dialog_steps.h"
+#include "plughost/dialog/dialog_windows.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <cstddef>
 #include <cstdlib>
 
-#include "plughost/dialog_steps.h"
+#include "plughost/dialog/dialog_steps.h"
 
 namespace {
 

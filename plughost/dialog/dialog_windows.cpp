@@ -1,5 +1,5 @@
 // Walks the calling thread's top-level windows, topmost first.
-#include "plughost/dialog_windows.h"
+#include "plughost/dialog/dialog_windows.h"
 
 #include <algorithm>
 #include <vector>

@@ -1,9 +1,9 @@
-#include "plughost/script_arming.h"
+#include "plughost/dialog/script_arming.h"
 
 #include <cstdio>
 
-#if defined(PLUGHOST_HAS_DIALOG_SCRIPT) && __has_include("plughost/dialog_script.h")
-#include "plughost/dialog_script.h"
+#if defined(PLUGHOST_HAS_DIALOG_SCRIPT) && __has_include("plughost/dialog/dialog_script.h")
+#include "plughost/dialog/dialog_script.h"
 #define PLUGHOST_DIALOG_SCRIPTING 1
 #endif
 

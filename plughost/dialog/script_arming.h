@@ -1,12 +1,12 @@
 // The host's side of dialog scripting (--do "STEP; STEP", --script FILE): the
 // steps are parsed and armed right before the selector that may show a
 // dialog, and disarmed when it returns. Scripting comes from
-// plughost/dialog_script.cpp; a build without it refuses these options.
+// plughost/dialog/dialog_script.cpp; a build without it refuses these options.
 #pragma once
 
 #include <string>
 
-#include "plughost/host_options.h"
+#include "plughost/cli/host_options.h"
 
 // The steps of --do or the text of --script FILE, empty when neither is given.
 // False when the file cannot be read or scripting is not built in.

@@ -4,13 +4,13 @@
 // by. Every other fatal exception that nobody handles reaches the unhandled
 // exception filter.
 
-#include "plughost/crash_guard.h"
+#include "plughost/module/crash_guard.h"
 
 #include <windows.h>
 
 #include <cstdio>
 
-#include "plughost/host_exit.h"
+#include "plughost/cli/host_exit.h"
 
 namespace {
 

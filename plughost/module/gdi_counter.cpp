@@ -1,11 +1,11 @@
-#include "plughost/gdi_counter.h"
+#include "plughost/module/gdi_counter.h"
 
 #include <cstdio>
 #include <set>
 
-#include "plughost/callback_clock.h"
-#include "plughost/import_patch.h"
-#include "plughost/trace.h"
+#include "plughost/record/callback_clock.h"
+#include "plughost/module/import_patch.h"
+#include "plughost/cli/trace.h"
 
 namespace {
 

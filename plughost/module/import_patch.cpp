@@ -1,4 +1,4 @@
-#include "plughost/import_patch.h"
+#include "plughost/module/import_patch.h"
 
 #include <cstring>
 

@@ -1,10 +1,10 @@
-#include "plughost/module_hooks.h"
+#include "plughost/module/module_hooks.h"
 
 #include <cstring>
 
-#include "plughost/callback_clock.h"
-#include "plughost/import_patch.h"
-#include "plughost/trace.h"
+#include "plughost/record/callback_clock.h"
+#include "plughost/module/import_patch.h"
+#include "plughost/cli/trace.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
-#include "plughost/module_loader.h"
+#include "plughost/module/module_loader.h"
 
-#include "plughost/host_paths.h"
+#include "plughost/cli/host_paths.h"
 
 namespace {
 

@@ -1,17 +1,17 @@
-#include "plughost/module_session.h"
+#include "plughost/module/module_session.h"
 
 #include <cstdio>
 #include <vector>
 
-#include "plughost/crash_guard.h"
-#include "plughost/gdi_counter.h"
-#include "plughost/host_paths.h"
-#include "plughost/host_window.h"
-#include "plughost/module_hooks.h"
-#include "plughost/module_loader.h"
-#include "plughost/module_surroundings.h"
+#include "plughost/module/crash_guard.h"
+#include "plughost/module/gdi_counter.h"
+#include "plughost/cli/host_paths.h"
+#include "plughost/record/host_window.h"
+#include "plughost/module/module_hooks.h"
+#include "plughost/module/module_loader.h"
+#include "plughost/module/module_surroundings.h"
 #include "sdk/host_constants.h"
-#include "plughost/trace.h"
+#include "plughost/cli/trace.h"
 
 namespace {
 

@@ -7,8 +7,8 @@
 
 #include <string>
 
-#include "plughost/host_options.h"
-#include "plughost/pipl_reader.h"
+#include "plughost/cli/host_options.h"
+#include "plughost/module/pipl_reader.h"
 #include "sdk/filter_record.h"
 
 struct LoadedFilter {

@@ -1,8 +1,8 @@
-#include "plughost/module_surroundings.h"
+#include "plughost/module/module_surroundings.h"
 
 #include <windows.h>
 
-#include "plughost/trace.h"
+#include "plughost/cli/trace.h"
 
 namespace {
 

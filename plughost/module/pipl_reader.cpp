@@ -4,7 +4,7 @@
 // the next multiple of 4. Four-character codes are stored as little-endian
 // numbers, so '8BIM' appears as the bytes "MIB8".
 
-#include "plughost/pipl_reader.h"
+#include "plughost/module/pipl_reader.h"
 
 #include <algorithm>
 

@@ -1,4 +1,4 @@
-#include "plughost/host_image.h"
+#include "plughost/pictures/host_image.h"
 
 #include <cstdio>
 #include <cstdlib>

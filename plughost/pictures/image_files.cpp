@@ -1,4 +1,4 @@
-#include "plughost/image_files.h"
+#include "plughost/pictures/image_files.h"
 
 #include <stb_image.h>
 #include <stb_image_write.h>

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "plughost/host_image.h"
+#include "plughost/pictures/host_image.h"
 
 // Loads `path` as an image with `planes` planes (1 grey, 2 grey and alpha, 3 RGB,
 // 4 RGBA, up to 8: RGBA and more). A file without transparency gets the alpha

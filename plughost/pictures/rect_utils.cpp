@@ -1,4 +1,4 @@
-#include "plughost/rect_utils.h"
+#include "plughost/pictures/rect_utils.h"
 
 #include <cstdio>
 

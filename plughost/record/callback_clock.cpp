@@ -1,4 +1,4 @@
-#include "plughost/callback_clock.h"
+#include "plughost/record/callback_clock.h"
 
 #include <chrono>
 

@@ -1,10 +1,10 @@
-#include "plughost/delivery.h"
+#include "plughost/record/delivery.h"
 
 #include <cstdint>
 #include <cstring>
 
-#include "plughost/guarded_memory.h"
-#include "plughost/rect_utils.h"
+#include "plughost/record/guarded_memory.h"
+#include "plughost/pictures/rect_utils.h"
 #include "sdk/host_constants.h"
 
 namespace {

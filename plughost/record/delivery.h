@@ -6,7 +6,7 @@
 
 #include <string>
 
-#include "plughost/host_image.h"
+#include "plughost/pictures/host_image.h"
 #include "sdk/filter_record.h"
 
 // Bytes the host adds to every row beyond width x planes, at least

@@ -1,13 +1,13 @@
-#include "plughost/display_pixels.h"
+#include "plughost/record/display_pixels.h"
 
 #include <windows.h>
 
 #include <vector>
 
-#include "plughost/callback_clock.h"
-#include "plughost/host_image.h"
-#include "plughost/image_files.h"
-#include "plughost/trace.h"
+#include "plughost/record/callback_clock.h"
+#include "plughost/pictures/host_image.h"
+#include "plughost/pictures/image_files.h"
+#include "plughost/cli/trace.h"
 #include "sdk/host_constants.h"
 
 namespace {

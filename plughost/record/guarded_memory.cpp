@@ -6,7 +6,7 @@
 // the same sizes strip after strip, and fresh memory from the system (pages
 // mapped, faulted in and zeroed each time) cost many times the filter itself.
 
-#include "plughost/guarded_memory.h"
+#include "plughost/record/guarded_memory.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,13 +1,13 @@
-#include "plughost/host_callbacks.h"
+#include "plughost/record/host_callbacks.h"
 
 #include <string>
 
-#include "plughost/callback_clock.h"
-#include "plughost/host_exit.h"
-#include "plughost/host_handles.h"
-#include "plughost/progress_bar.h"
-#include "plughost/rect_utils.h"
-#include "plughost/trace.h"
+#include "plughost/record/callback_clock.h"
+#include "plughost/cli/host_exit.h"
+#include "plughost/record/host_handles.h"
+#include "plughost/cli/progress_bar.h"
+#include "plughost/pictures/rect_utils.h"
+#include "plughost/cli/trace.h"
 
 namespace {
 

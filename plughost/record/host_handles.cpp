@@ -3,17 +3,17 @@
 // modules expect of a handle. The bytes live in a fenced buffer. Handles are
 // known by their address in `liveHandles` and by their magic word.
 
-#include "plughost/host_handles.h"
+#include "plughost/record/host_handles.h"
 
 #include <windows.h>
 
 #include <cstring>
 #include <map>
 
-#include "plughost/callback_clock.h"
-#include "plughost/guarded_memory.h"
-#include "plughost/host_exit.h"
-#include "plughost/trace.h"
+#include "plughost/record/callback_clock.h"
+#include "plughost/record/guarded_memory.h"
+#include "plughost/cli/host_exit.h"
+#include "plughost/cli/trace.h"
 #include "sdk/host_constants.h"
 
 namespace {

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "plughost/host_options.h"
+#include "plughost/cli/host_options.h"
 #include "sdk/filter_record.h"
 
 // Sets up the procedures for `mode`; call before the first selector.

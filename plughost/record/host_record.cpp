@@ -1,10 +1,10 @@
-#include "plughost/host_record.h"
+#include "plughost/record/host_record.h"
 
-#include "plughost/display_pixels.h"
-#include "plughost/host_callbacks.h"
-#include "plughost/host_handles.h"
-#include "plughost/rect_utils.h"
-#include "plughost/trace.h"
+#include "plughost/record/display_pixels.h"
+#include "plughost/record/host_callbacks.h"
+#include "plughost/record/host_handles.h"
+#include "plughost/pictures/rect_utils.h"
+#include "plughost/cli/trace.h"
 #include "sdk/host_constants.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "plughost/host_window.h"
+#include "plughost/record/host_window.h"
 
 #include <commctrl.h>
 

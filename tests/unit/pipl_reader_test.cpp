@@ -1,7 +1,7 @@
 // The reference host's PiPL reader: what it reads from a well-formed list and
 // how it refuses malformed ones, without reading outside the bytes it is given.
 
-#include "plughost/pipl_reader.h"
+#include "plughost/module/pipl_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 
 // The reader is part of plughost, not of the portable library this test binary
 // links; it is compiled into the test here until the test build lists it.
-#include "plughost/pipl_reader.cpp"
+#include "plughost/module/pipl_reader.cpp"
 
 namespace {
 
