@@ -85,8 +85,8 @@ struct HostOptions {
     std::string tracePath;
     std::string dumpDisplayPath;
     OutRectBounds outRectBounds = OutRectBounds::Auto;
-    bool progress = true;       // false: progressProc is null
-    bool abort = true;          // false: abortProc is null
+    bool progress = true;        // false: progressProc is null
+    bool abort = true;           // false: abortProc is null
     bool forceContinue = false;  // Continue once after Start even with empty rectangles
 
     // Quirks of real hosts, alone or bundled by --host-profile.
@@ -96,7 +96,7 @@ struct HostOptions {
     bool ignoreResults = false;       // the run goes on after a selector fails
     bool lastOutRectOnly = false;     // only the last output rectangle is written back
     bool refuseEmptyHandles = false;  // newProc(0) answers null
-    int32 onlyWidth = 0;  // 32 or 64 (x86 or x64): other widths and ARM64 are refused
+    int32 onlyWidth = 0;              // 32 or 64 (x86 or x64): other widths and ARM64 are refused
     bool checkPiplVersion = false;    // a PiPL of an unknown interface version is refused
     bool piplLengthOnly = false;      // the PiPL is walked by each data length, not rounded up
     bool memoryErrorBare = false;     // memFullErr is said as a bare "Memory Error"

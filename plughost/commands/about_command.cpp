@@ -9,9 +9,9 @@
 #include <cstdio>
 
 #include "plughost/cli/host_exit.h"
-#include "plughost/module/module_session.h"
-#include "plughost/dialog/script_arming.h"
 #include "plughost/cli/trace.h"
+#include "plughost/dialog/script_arming.h"
+#include "plughost/module/module_session.h"
 #include "sdk/host_constants.h"
 
 int aboutCommand(const HostOptions& o) {

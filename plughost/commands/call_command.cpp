@@ -12,13 +12,13 @@
 #include <cstdio>
 #include <vector>
 
-#include "plughost/commands/filter_run.h"
-#include "plughost/record/host_callbacks.h"
 #include "plughost/cli/host_exit.h"
+#include "plughost/cli/trace.h"
+#include "plughost/commands/filter_run.h"
+#include "plughost/module/module_session.h"
+#include "plughost/record/host_callbacks.h"
 #include "plughost/record/host_handles.h"
 #include "plughost/record/host_record.h"
-#include "plughost/module/module_session.h"
-#include "plughost/cli/trace.h"
 
 namespace {
 
@@ -34,7 +34,8 @@ void reportChanges(const std::vector<uint8>& before, const FilterRecord& record,
     for (size_t i = 0; i < before.size(); ++i) {
         if (before[i] != after[i]) offsets += " " + std::to_string(i);
     }
-    std::printf("record: %s\n", offsets.empty() ? "unchanged" : ("changed bytes" + offsets).c_str());
+    std::printf("record: %s\n",
+                offsets.empty() ? "unchanged" : ("changed bytes" + offsets).c_str());
     traceLine("record %s", offsets.empty() ? "unchanged" : ("changed" + offsets).c_str());
     if (dataBefore == dataAfter) {
         std::printf("data: unchanged\n");

@@ -11,22 +11,22 @@
 #include <cstdio>
 #include <vector>
 
+#include "plughost/cli/host_exit.h"
+#include "plughost/cli/host_paths.h"
+#include "plughost/cli/progress_bar.h"
+#include "plughost/cli/trace.h"
+#include "plughost/commands/params_file.h"
+#include "plughost/commands/picture_list.h"
+#include "plughost/dialog/script_arming.h"
+#include "plughost/module/module_hooks.h"
+#include "plughost/module/module_session.h"
+#include "plughost/pictures/image_files.h"
+#include "plughost/pictures/rect_utils.h"
 #include "plughost/record/callback_clock.h"
 #include "plughost/record/display_pixels.h"
 #include "plughost/record/host_callbacks.h"
-#include "plughost/cli/host_exit.h"
 #include "plughost/record/host_handles.h"
-#include "plughost/cli/host_paths.h"
 #include "plughost/record/host_record.h"
-#include "plughost/pictures/image_files.h"
-#include "plughost/module/module_hooks.h"
-#include "plughost/module/module_session.h"
-#include "plughost/commands/params_file.h"
-#include "plughost/commands/picture_list.h"
-#include "plughost/cli/progress_bar.h"
-#include "plughost/pictures/rect_utils.h"
-#include "plughost/dialog/script_arming.h"
-#include "plughost/cli/trace.h"
 #include "sdk/host_constants.h"
 
 namespace {
@@ -326,9 +326,10 @@ int runFilterCommand(const HostOptions& o) {
     if (!loadDialogSteps(o, &steps, &error)) return reportHostError(error);
 
     if (o.onlyWidth != 0 && kHostIsArm64) {
-        return reportHostError("this host runs only " + std::to_string(o.onlyWidth) +
-                               "-bit plug-ins for x86 processors; it has no ARM64 version to load " +
-                               userPath(o.modulePath));
+        return reportHostError(
+            "this host runs only " + std::to_string(o.onlyWidth) +
+            "-bit plug-ins for x86 processors; it has no ARM64 version to load " +
+            userPath(o.modulePath));
     }
     if (o.onlyWidth != 0 && o.onlyWidth != kHostWidthBits) {
         return reportHostError("this host runs only " + std::to_string(o.onlyWidth) +

@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "plughost/pictures/host_image.h"
 #include "plughost/cli/host_options.h"
+#include "plughost/pictures/host_image.h"
 
 int runFilterCommand(const HostOptions& options);
 

@@ -6,8 +6,8 @@
 #include <cctype>
 
 #include "plughost/cli/host_paths.h"
-#include "plughost/pictures/image_files.h"
 #include "plughost/module/module_loader.h"
+#include "plughost/pictures/image_files.h"
 
 namespace {
 

@@ -141,8 +141,8 @@ bool checkExpectation(HWND dialog, const ScriptStep& step, std::string& problem)
             return expectEqual(quoted(step.text), quoted(windowText(dialog)), problem);
         case StepKind::ExpectText:
             if (showsText(dialog, step.text)) return true;
-            problem = "expected a control showing " + quoted(step.text) + ", found " +
-                      childTexts(dialog);
+            problem =
+                "expected a control showing " + quoted(step.text) + ", found " + childTexts(dialog);
             return false;
         default:
             problem = "not an expectation";

@@ -8,9 +8,9 @@
 
 namespace {
 
-constexpr int kLargestControlId = 65535;  // control ids are 16-bit in a dialog template
-constexpr int kLongestWaitMs = 600000;    // ten minutes: longer than any watchdog
-constexpr int kLargestNotifyCode = 65535; // the high word of WM_COMMAND's wParam
+constexpr int kLargestControlId = 65535;   // control ids are 16-bit in a dialog template
+constexpr int kLongestWaitMs = 600000;     // ten minutes: longer than any watchdog
+constexpr int kLargestNotifyCode = 65535;  // the high word of WM_COMMAND's wParam
 
 // What follows a step's name.
 enum class Arguments {

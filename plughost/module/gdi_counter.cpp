@@ -3,9 +3,9 @@
 #include <cstdio>
 #include <set>
 
-#include "plughost/record/callback_clock.h"
-#include "plughost/module/import_patch.h"
 #include "plughost/cli/trace.h"
+#include "plughost/module/import_patch.h"
+#include "plughost/record/callback_clock.h"
 
 namespace {
 

@@ -2,9 +2,9 @@
 
 #include <cstring>
 
-#include "plughost/record/callback_clock.h"
-#include "plughost/module/import_patch.h"
 #include "plughost/cli/trace.h"
+#include "plughost/module/import_patch.h"
+#include "plughost/record/callback_clock.h"
 
 namespace {
 

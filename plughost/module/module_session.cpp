@@ -3,15 +3,15 @@
 #include <cstdio>
 #include <vector>
 
+#include "plughost/cli/host_paths.h"
+#include "plughost/cli/trace.h"
 #include "plughost/module/crash_guard.h"
 #include "plughost/module/gdi_counter.h"
-#include "plughost/cli/host_paths.h"
-#include "plughost/record/host_window.h"
 #include "plughost/module/module_hooks.h"
 #include "plughost/module/module_loader.h"
 #include "plughost/module/module_surroundings.h"
+#include "plughost/record/host_window.h"
 #include "sdk/host_constants.h"
-#include "plughost/cli/trace.h"
 
 namespace {
 
@@ -138,16 +138,25 @@ std::string selectorName(int16 selector) {
 }
 
 std::string selectorFailure(int16 selector, int16 result) {
-    std::string reason = "selector " + selectorName(selector) + " returned " + std::to_string(result);
+    std::string reason =
+        "selector " + selectorName(selector) + " returned " + std::to_string(result);
     switch (result) {
-        case memFullErr: return reason + " (out of memory)";
-        case nilHandleErr: return reason + " (a handle or control is missing)";
-        case userCanceledErr: return reason + " (user cancelled)";
-        case filterBadParameters: return reason + " (unknown selector or bad parameters)";
-        case filterBadMode: return reason + " (image mode refused)";
-        case kBlockNotOurs: return reason + " (the parameters belong to another filter)";
-        case kAlreadyReported: return reason + " (cancelled, aborted, or an error box was shown)";
-        default: return reason;
+        case memFullErr:
+            return reason + " (out of memory)";
+        case nilHandleErr:
+            return reason + " (a handle or control is missing)";
+        case userCanceledErr:
+            return reason + " (user cancelled)";
+        case filterBadParameters:
+            return reason + " (unknown selector or bad parameters)";
+        case filterBadMode:
+            return reason + " (image mode refused)";
+        case kBlockNotOurs:
+            return reason + " (the parameters belong to another filter)";
+        case kAlreadyReported:
+            return reason + " (cancelled, aborted, or an error box was shown)";
+        default:
+            return reason;
     }
 }
 

@@ -217,16 +217,14 @@ bool piplSteppingsAgree(const uint8* bytes, size_t size, std::string* difference
     for (size_t i = 0; i < count; ++i) {
         const PiplProperty& a = rounded.properties[i];
         const PiplProperty& b = lengthOnly.properties[i];
-        const bool same = a.vendor == b.vendor && a.key == b.key && a.id == b.id &&
-                          a.length == b.length &&
-                          std::equal(bytes + a.offset, bytes + a.offset + a.length,
-                                     bytes + b.offset);
+        const bool same =
+            a.vendor == b.vendor && a.key == b.key && a.id == b.id && a.length == b.length &&
+            std::equal(bytes + a.offset, bytes + a.offset + a.length, bytes + b.offset);
         if (!same) {
-            return fail(difference, "property " + std::to_string(i + 1) + " is '" +
-                                        fourCharText(a.key) +
-                                        "' rounding the length up, but '" +
-                                        fourCharText(b.key) + "' (length " +
-                                        std::to_string(b.length) + ") stepping by the length alone");
+            return fail(difference,
+                        "property " + std::to_string(i + 1) + " is '" + fourCharText(a.key) +
+                            "' rounding the length up, but '" + fourCharText(b.key) + "' (length " +
+                            std::to_string(b.length) + ") stepping by the length alone");
         }
     }
     if (rounded.end != lengthOnly.end) {

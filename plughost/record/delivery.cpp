@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <cstring>
 
-#include "plughost/record/guarded_memory.h"
 #include "plughost/pictures/rect_utils.h"
+#include "plughost/record/guarded_memory.h"
 #include "sdk/host_constants.h"
 
 namespace {

@@ -35,7 +35,7 @@ struct DeliveryPolicy {
     // true: checksum inData and maskData as handed over and after every call, so a
     // module that writes into its input is caught; costs several times the filter.
     bool verifyInput = false;
-    char samplingSupport = 1;     // 0 none, 1 whole factors, 2 any factor
+    char samplingSupport = 1;  // 0 none, 1 whole factors, 2 any factor
     OutRectRule outRect = OutRectRule::FollowRate;
     // As a host that ignores the output plane fields: output always holds every
     // plane of the image, and outLoPlane/outHiPlane read 0 after each delivery.
@@ -66,7 +66,7 @@ struct DeliveryState {
     DeliveredBuffer in;
     DeliveredBuffer out;
     DeliveredBuffer mask;
-    bool outPending = false;  // `out` may hold output not yet written back
+    bool outPending = false;   // `out` may hold output not yet written back
     bool verifyInput = false;  // the checksums of `in` and `mask` were taken
 };
 
@@ -94,8 +94,8 @@ int32 sampledExtent(int32 extent, Fixed rate);
 bool checkDeliveredBuffers(const DeliveryState& state, std::string* fault);
 
 // Writes the previous output (the part of its rectangle inside the image, its
-// planes only; nothing for output in sampled coordinates) into the document, blended with the source through the mask
-// when `autoMask` is on and there is a mask.
+// planes only; nothing for output in sampled coordinates) into the document, blended with the
+// source through the mask when `autoMask` is on and there is a mask.
 void writeBackOutput(DeliveryState* state, const HostDocument& document, bool autoMask);
 
 // Frees the buffers and clears the record's pointers to them.

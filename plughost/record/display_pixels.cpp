@@ -4,10 +4,10 @@
 
 #include <vector>
 
-#include "plughost/record/callback_clock.h"
+#include "plughost/cli/trace.h"
 #include "plughost/pictures/host_image.h"
 #include "plughost/pictures/image_files.h"
-#include "plughost/cli/trace.h"
+#include "plughost/record/callback_clock.h"
 #include "sdk/host_constants.h"
 
 namespace {

@@ -2,12 +2,12 @@
 
 #include <string>
 
-#include "plughost/record/callback_clock.h"
 #include "plughost/cli/host_exit.h"
-#include "plughost/record/host_handles.h"
 #include "plughost/cli/progress_bar.h"
-#include "plughost/pictures/rect_utils.h"
 #include "plughost/cli/trace.h"
+#include "plughost/pictures/rect_utils.h"
+#include "plughost/record/callback_clock.h"
+#include "plughost/record/host_handles.h"
 
 namespace {
 

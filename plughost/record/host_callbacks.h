@@ -4,8 +4,8 @@
 // which the run attaches here.
 #pragma once
 
-#include "plughost/record/delivery.h"
 #include "plughost/cli/host_options.h"
+#include "plughost/record/delivery.h"
 #include "sdk/filter_record.h"
 
 struct HostSession {

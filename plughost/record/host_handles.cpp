@@ -10,10 +10,10 @@
 #include <cstring>
 #include <map>
 
-#include "plughost/record/callback_clock.h"
-#include "plughost/record/guarded_memory.h"
 #include "plughost/cli/host_exit.h"
 #include "plughost/cli/trace.h"
+#include "plughost/record/callback_clock.h"
+#include "plughost/record/guarded_memory.h"
 #include "sdk/host_constants.h"
 
 namespace {
@@ -125,9 +125,7 @@ void disposeTraced(Handle handle, const char* procName) {
 
 extern "C" void hostDisposeHandle(Handle handle) { disposeTraced(handle, "dispose"); }
 
-extern "C" void hostDisposeRegularHandle(Handle handle) {
-    disposeTraced(handle, "disposeregular");
-}
+extern "C" void hostDisposeRegularHandle(Handle handle) { disposeTraced(handle, "disposeregular"); }
 
 extern "C" int32 hostGetHandleSize(Handle handle) {
     CallbackClock clock;

@@ -1,10 +1,10 @@
 #include "plughost/record/host_record.h"
 
+#include "plughost/cli/trace.h"
+#include "plughost/pictures/rect_utils.h"
 #include "plughost/record/display_pixels.h"
 #include "plughost/record/host_callbacks.h"
 #include "plughost/record/host_handles.h"
-#include "plughost/pictures/rect_utils.h"
-#include "plughost/cli/trace.h"
 #include "sdk/host_constants.h"
 
 namespace {

@@ -4,8 +4,8 @@
 // the module wrote a field.
 #pragma once
 
-#include "plughost/pictures/host_image.h"
 #include "plughost/cli/host_options.h"
+#include "plughost/pictures/host_image.h"
 #include "sdk/filter_record.h"
 
 // With a mask the host starts maskRect and maskPadding at values no module

@@ -114,8 +114,7 @@ bool parse(const Bytes& bytes, PiplRecord* record, std::string* error,
            PiplStepping stepping = PiplStepping::RoundedLength) {
     // A copy of exactly the right size, so AddressSanitizer sees any read past it.
     std::vector<uint8> exact(bytes);
-    return readPipl(exact.empty() ? nullptr : exact.data(), exact.size(), record, error,
-                    stepping);
+    return readPipl(exact.empty() ? nullptr : exact.data(), exact.size(), record, error, stepping);
 }
 
 TEST(PiplReader, ReadsEveryPropertyOfAFilterList) {
