@@ -6,19 +6,19 @@
 #include <cstdio>
 #include <vector>
 
-#include "plughost/about_command.h"
-#include "plughost/call_command.h"
-#include "plughost/crash_guard.h"
-#include "plughost/filter_run.h"
-#include "plughost/gdi_counter.h"
-#include "plughost/host_exit.h"
-#include "plughost/host_image.h"
-#include "plughost/host_options.h"
-#include "plughost/host_paths.h"
-#include "plughost/host_profiles.h"
-#include "plughost/image_files.h"
-#include "plughost/module_loader.h"
-#include "plughost/pipl_reader.h"
+#include "plughost/cli/host_exit.h"
+#include "plughost/cli/host_options.h"
+#include "plughost/cli/host_paths.h"
+#include "plughost/cli/host_profiles.h"
+#include "plughost/commands/about_command.h"
+#include "plughost/commands/call_command.h"
+#include "plughost/commands/filter_run.h"
+#include "plughost/module/crash_guard.h"
+#include "plughost/module/gdi_counter.h"
+#include "plughost/module/module_loader.h"
+#include "plughost/module/pipl_reader.h"
+#include "plughost/pictures/host_image.h"
+#include "plughost/pictures/image_files.h"
 
 namespace {
 
@@ -108,9 +108,10 @@ int infoCommand(const HostOptions& o, bool raw) {
     // reads whole is missing from, or misread by, the others.
     std::string difference;
     if (piplSteppingsAgree(bytes.data(), bytes.size(), &difference)) {
-        std::printf("steppings: agree (rounded up or by length alone: %d properties, ending at "
-                    "byte %d)\n",
-                    int(pipl.properties.size()), int(pipl.end));
+        std::printf(
+            "steppings: agree (rounded up or by length alone: %d properties, ending at "
+            "byte %d)\n",
+            int(pipl.properties.size()), int(pipl.end));
     } else {
         std::printf("steppings: differ: %s\n", difference.c_str());
     }

@@ -9,7 +9,12 @@ lines, when
   - the folders' include graph has a cycle (whatever the folders),
   - files include each other in a loop,
   - units (a .cpp with its .h) include each other in a loop,
-  - engine/ includes anything outside itself and the standard library.
+  - engine/ includes anything outside itself and the standard library,
+  - a part of plughost includes a part ranked above it (PLUGHOST_PARTS), or
+    main.cpp, which stands above them all,
+  - the parts of plughost include each other in a loop,
+  - a source file of plughost lies outside its parts (only main.cpp may stay
+    at the top).
 
 Usage: tools/check_layers.py [repository root]
 """
@@ -30,6 +35,17 @@ LEVELS = {
     "ui": 3,
     "host": 4,
 }
+# The reference host's parts from the bottom up, ranked like the rooms; its
+# main.cpp, at the top of plughost/, stands above them all.
+PLUGHOST_PARTS = {
+    "pictures": 0,
+    "cli": 1,
+    "record": 2,
+    "module": 3,
+    "dialog": 3,
+    "commands": 4,
+}
+PLUGHOST_TOP_FILES = {"main.cpp"}
 SOURCE_SUFFIXES = (".h", ".cpp")
 SKIPPED_FOLDERS = {".git", "build", "release"}
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
@@ -91,6 +107,24 @@ def room_of(path):
     return path.split("/", 1)[0]
 
 
+def plughost_part_of(path):
+    """The part of a file of plughost/ ("cli" for plughost/cli/trace.h), "" for
+    one at plughost's top; None for a file elsewhere."""
+    folders = path.split("/")
+    if folders[0] != "plughost":
+        return None
+    return folders[1] if len(folders) > 2 else ""
+
+
+def plughost_part_name(part):
+    return "plughost/" + part if part else "plughost's top"
+
+
+def plughost_rank(part):
+    """The rank of a part; the top of plughost above every part."""
+    return PLUGHOST_PARTS.get(part, max(PLUGHOST_PARTS.values()) + 1)
+
+
 def find_cycle(graph):
     """One cycle of the graph as a list of nodes, or None."""
     state = {}
@@ -123,9 +157,17 @@ def check(root):
     file_graph = {}
     unit_graph = {}
     room_graph = {}
+    part_graph = {}
     for path in source_files(root):
         local, system = includes_of(root, path)
         room = room_of(path)
+        part = plughost_part_of(path)
+        if part == "" and path.split("/")[-1] not in PLUGHOST_TOP_FILES:
+            problems.append("%s: plughost keeps only %s at its top; this file belongs in one "
+                            "of its parts" % (path, ", ".join(sorted(PLUGHOST_TOP_FILES))))
+        elif part and part not in PLUGHOST_PARTS:
+            problems.append("%s: plughost/%s is none of plughost's parts (%s)" %
+                            (path, part, ", ".join(sorted(PLUGHOST_PARTS))))
         for number, name, target in local:
             where = "%s:%d includes %s" % (path, number, name)
             if name != target:
@@ -141,6 +183,12 @@ def check(root):
             elif room in LEVELS and target_room in LEVELS and \
                     LEVELS[target_room] > LEVELS[room]:
                 problems.append(where + ": %s is above %s" % (target_room, room))
+            target_part = plughost_part_of(target)
+            if part is not None and target_part is not None and target_part != part:
+                part_graph.setdefault(part, set()).add(target_part)
+                if plughost_rank(target_part) > plughost_rank(part):
+                    problems.append(where + ": %s is above %s" % (plughost_part_name(target_part),
+                                                                  plughost_part_name(part)))
         if room == "engine":
             for number, target in system:
                 if not ENGINE_SYSTEM_HEADER.match(target):
@@ -149,6 +197,10 @@ def check(root):
     cycle = find_cycle(room_graph)
     if cycle:
         problems.append("folders include each other in a loop: " + " -> ".join(cycle))
+    cycle = find_cycle(part_graph)
+    if cycle:
+        problems.append("plughost's parts include each other in a loop: " +
+                        " -> ".join(plughost_part_name(part) for part in cycle))
     cycle = find_cycle(file_graph)
     if cycle:
         problems.append("files include each other in a loop: " + " -> ".join(cycle))

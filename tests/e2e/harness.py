@@ -44,11 +44,11 @@ EXIT_VIOLATION = 4
 EXIT_TIMEOUT = 5
 EXIT_CANNOT_RUN = 125  # tools/plughost: Wine could not run plughost at all
 
-# What the host puts where the module did not ask for data (see plughost/delivery.h).
+# What the host puts where the module did not ask for data (see plughost/record/delivery.h).
 JUNK_EVEN = 0xA5  # -2 padding, (row + column) even
 JUNK_ODD = 0x5A
 ROW_SLACK_MIN = 8
-# With a mask the host starts maskRect/maskPadding at these (plughost/filter_run.cpp).
+# With a mask the host starts maskRect/maskPadding at these (plughost/commands/filter_run.cpp).
 MASK_RECT_SENTINEL = (-4242, -4242, -4243, -4243)
 MASK_PADDING_SENTINEL = 4242
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "plughost/pipl_reader.h"
+#include "plughost/module/pipl_reader.h"
 
 namespace {
 

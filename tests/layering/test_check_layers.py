@@ -1,7 +1,9 @@
 """tools/check_layers.py catches every include form that reaches a room above,
 and every loop, in a small tree of its own: params/ (level 2) including host/
 (level 4) quoted with a folder, angled, relative, and without a folder from
-beside the file (a loop); and a .cpp and .h pair looping with another."""
+beside the file (a loop); a .cpp and .h pair looping with another; and
+plughost's parts: one including a part above it, two siblings looping through
+files that form no loop themselves, and a stray file at plughost's top."""
 
 import os
 import shutil
@@ -21,6 +23,14 @@ CLEAN = {
     "params/block.cpp": '#include "params/block.h"\n#include "codec.h"\n',
     "params/codec.h": "#pragma once\n",
     "engine/kernel.h": "#pragma once\n#include <immintrin.h>\n",
+    "plughost/main.cpp": '#include "plughost/commands/run.h"\n',
+    "plughost/commands/run.h": '#pragma once\n#include "plughost/record/handles.h"\n'
+                               '#include "plughost/dialog/script.h"\n',
+    "plughost/record/handles.h": "#pragma once\n",
+    "plughost/dialog/script.h": "#pragma once\n",
+    "plughost/dialog/steps.h": "#pragma once\n",
+    "plughost/module/session.h": "#pragma once\n",
+    "plughost/module/loader.h": "#pragma once\n",
 }
 
 
@@ -67,6 +77,27 @@ class CheckLayersTests(unittest.TestCase):
                                                       '#include <params/block.h>\n'})
         self.assertEqual(problems, ["units (a .cpp with its .h) include each other in a loop: "
                                     "params/block -> params/codec -> params/block"])
+
+    def test_plughost_part_including_one_above_is_caught(self):
+        problems = self.problems({"plughost/record/handles.h":
+                                  '#include "plughost/commands/run.h"\n'})
+        self.assertIn("plughost/record/handles.h:1 includes plughost/commands/run.h: "
+                      "plughost/commands is above plughost/record", problems)
+
+    def test_plughost_sibling_parts_looping_are_caught(self):
+        # Same rank, so no include points up; no file or unit loops either.
+        problems = self.problems({
+            "plughost/dialog/script.h": '#include "plughost/module/session.h"\n',
+            "plughost/module/loader.h": '#include "plughost/dialog/steps.h"\n',
+        })
+        self.assertEqual(problems, ["plughost's parts include each other in a loop: "
+                                    "plughost/dialog -> plughost/module -> plughost/dialog"])
+
+    def test_plughost_file_outside_its_parts_is_caught(self):
+        problems = self.problems({"plughost/trace.cpp": "\n"})
+        self.assertEqual(len(problems), 1, problems)
+        self.assertTrue(problems[0].startswith("plughost/trace.cpp: plughost keeps only main.cpp"),
+                        problems)
 
 
 if __name__ == "__main__":

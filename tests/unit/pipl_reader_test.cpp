@@ -1,7 +1,7 @@
 // The reference host's PiPL reader: what it reads from a well-formed list and
 // how it refuses malformed ones, without reading outside the bytes it is given.
 
-#include "plughost/pipl_reader.h"
+#include "plughost/module/pipl_reader.h"
 
 #include <gtest/gtest.h>
 
@@ -13,7 +13,7 @@
 
 // The reader is part of plughost, not of the portable library this test binary
 // links; it is compiled into the test here until the test build lists it.
-#include "plughost/pipl_reader.cpp"
+#include "plughost/module/pipl_reader.cpp"
 
 namespace {
 
@@ -114,8 +114,7 @@ bool parse(const Bytes& bytes, PiplRecord* record, std::string* error,
            PiplStepping stepping = PiplStepping::RoundedLength) {
     // A copy of exactly the right size, so AddressSanitizer sees any read past it.
     std::vector<uint8> exact(bytes);
-    return readPipl(exact.empty() ? nullptr : exact.data(), exact.size(), record, error,
-                    stepping);
+    return readPipl(exact.empty() ? nullptr : exact.data(), exact.size(), record, error, stepping);
 }
 
 TEST(PiplReader, ReadsEveryPropertyOfAFilterList) {

@@ -1,7 +1,0 @@
-// The about command: call the module's About selector with the host window as owner.
-#pragma once
-
-#include "plughost/host_options.h"
-
-// Returns the process exit status (host_exit.h).
-int aboutCommand(const HostOptions& options);

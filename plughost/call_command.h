@@ -1,8 +1,0 @@
-// The call command: the entry point called once with any selector and a record
-// filled as for a run, reporting the result and every byte the call changed.
-#pragma once
-
-#include "plughost/host_options.h"
-
-// Returns the process exit status (host_exit.h).
-int callCommand(const HostOptions& options);

@@ -1,0 +1,36 @@
+#include "plughost/module/module_surroundings.h"
+
+#include <windows.h>
+
+#include "plughost/cli/trace.h"
+
+namespace {
+
+// Wine fills APPDATA from its own profile over the caller's environment, so the
+// host sets it in its own process, where the module reads it.
+constexpr char kAppDataVariable[] = "APPDATA";
+
+constexpr DWORD kNoSharing = 0;
+
+}  // namespace
+
+bool prepareModuleSurroundings(const ModuleSurroundings& surroundings, std::string* error) {
+    if (surroundings.setAppData) {
+        const char* value = surroundings.appDataMissing ? nullptr : surroundings.appData.c_str();
+        SetEnvironmentVariableA(kAppDataVariable, value);
+        traceLine("note appdata %s", value != nullptr ? value : "(none)");
+    }
+    if (!surroundings.heldFile.empty()) {
+        // Never closed: the handle lives as long as the host process.
+        const HANDLE file =
+            CreateFileA(surroundings.heldFile.c_str(), GENERIC_READ | GENERIC_WRITE, kNoSharing,
+                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file == INVALID_HANDLE_VALUE) {
+            *error = "cannot hold " + surroundings.heldFile + " open (error " +
+                     std::to_string(GetLastError()) + ")";
+            return false;
+        }
+        traceLine("note hold-file %s held", surroundings.heldFile.c_str());
+    }
+    return true;
+}
