@@ -34,15 +34,8 @@ apt_missing() {
   done
 }
 
-apt_codename() { (. /etc/os-release && echo "${VERSION_CODENAME:-}"); }
-
-# The release's own mirror, as the package lists name it.
-apt_mirror() {
-  local codename
-  codename=$(apt_codename)
-  apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null |
-    awk -v release="$codename" '$2 == release { print $1; exit }'
-}
+# apt_codename, apt_mirror and release_mirror: the release and its mirror.
+. "$(dirname "${BASH_SOURCE[0]}")/release-mirror.sh"
 
 # apt-get update, up to three times; the last failure's first error line is kept.
 # Extra arguments go to apt-get (to refresh one source alone).
@@ -119,8 +112,7 @@ apt_extra_suite() {
   shift 2
   apt_require_root "$who" "$@" || return 1
   apt_refresh_once "$who"
-  mirror=$(apt_mirror)
-  [ -n "$mirror" ] || { apt_say "$who" "no mirror of the release is configured, so $suite is not tried"; return 1; }
+  mirror=$(release_mirror "$who" "$suite is not tried") || return 1
   list=/etc/apt/sources.list.d/lumiveil-$suite.list
   echo "deb $mirror $suite main" >"$list"
   if apt_refresh_lists "$who" -o Dir::Etc::sourcelist="$list" -o Dir::Etc::sourceparts=- \

@@ -21,8 +21,7 @@ fi
 apt_missing debootstrap
 apt_install "$who" "${apt_need[@]}" || exit 1
 
-mirror=$(apt_mirror)
-mirror=${mirror:-http://deb.debian.org/debian/}
+mirror=$(release_mirror "$who" "no arm64 Wine root is made") || exit 1
 started=$(date +%s)
 building="$arm64_root.building"
 rm -rf "$building"

@@ -37,6 +37,7 @@ fi
 llvm_bin=$(llvm-config-$llvm_version --bindir 2>/dev/null || echo "/usr/lib/llvm-$llvm_version/bin")
 resource_headers=$("$llvm_bin/clang" -print-resource-dir)/include
 windres=x86_64-w64-mingw32-windres  # the x64 build's, so installed already
+mirror=$(release_mirror "$who" "no ARM64 toolchain is built") || exit 1
 
 started=$(date +%s)
 work="$cache.work"  # sources and build folders; removed when all is done
@@ -51,10 +52,8 @@ fail() { echo "$who: $1 failed: $(grep -m1 -iE 'error|^E:' "$log" || tail -n1 "$
 # A package list of its own, with the release's source lines only, so the
 # machine's own apt configuration is left as it is.
 fetch_sources() {
-  local mirror codename apt_options
-  mirror=$(apt_mirror)
-  codename=$(apt_codename)
-  echo "deb-src ${mirror:-http://deb.debian.org/debian/} ${codename:-bookworm} main" >"$work/apt/sources.list"
+  local apt_options
+  echo "deb-src $mirror $(apt_codename) main" >"$work/apt/sources.list"
   apt_options=(-o Dir::Etc::sourcelist="$work/apt/sources.list" -o Dir::Etc::sourceparts=-
                -o Dir::State::Lists="$work/apt/lists" -o APT::Get::List-Cleanup=0)
   apt-get "${apt_options[@]}" update -qq

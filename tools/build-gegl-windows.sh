@@ -48,8 +48,7 @@ apt_missing debootstrap python3
 if [ "${#apt_need[@]}" -gt 0 ]; then
   apt_install "$who" "${apt_need[@]}" || exit 1
 fi
-mirror=$(apt_mirror)
-mirror=${mirror:-http://deb.debian.org/debian/}
+mirror=$(release_mirror "$who" "no Windows GEGL is built") || exit 1
 
 started=$(date +%s)
 work="$cache.work"  # the build root; removed when all is done

@@ -53,11 +53,7 @@ if ! command -v debootstrap >/dev/null; then
   echo "$who: no debootstrap, so no GIMP 3 root; the GIMP 3 tests will be skipped (they fail where CI=true)"
   exit 1
 fi
-mirror=$(apt_mirror)
-if [ -z "$mirror" ]; then
-  echo "$who: no Debian mirror configured here, so no GIMP 3 root; the GIMP 3 tests will fail"
-  exit 1
-fi
+mirror=$(release_mirror "$who" "no GIMP 3 root is made; the GIMP 3 tests will fail") || exit 1
 
 partial=$root_dir.partial
 log=$(dirname "$root_dir")/gimp3-root.log
