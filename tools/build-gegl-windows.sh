@@ -26,6 +26,7 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 . "$repo/tools/apt-packages.sh"
+. "$repo/tools/lean-root.sh"
 who=gegl-windows
 
 cache="${LUMIVEIL_GEGL_WINDOWS:-/var/cache/lumiveil/gegl-windows}"
@@ -73,7 +74,7 @@ fail() {
 in_root() { "$repo/tools/gimp3-root-run" --root "$root" "$@"; }
 
 make_root() {
-  debootstrap --variant=minbase "$release" "$root" "$mirror" &&
+  debootstrap --variant=minbase "$release" "$root" "$mirror" && lean_root "$root" &&
     in_root env DEBIAN_FRONTEND=noninteractive sh -c "apt-get update -qq &&
       apt-get install -y -qq --no-install-recommends ${build_packages[*]}"
 }

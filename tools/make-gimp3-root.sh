@@ -18,6 +18,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/apt-packages.sh"
+. "$here/lean-root.sh"
 who=gimp3-root
 release=trixie
 ready_mark=.lumiveil-ready
@@ -82,7 +83,7 @@ retry() {
 
 make_base() {
   rm -rf "$partial"
-  debootstrap --variant=minbase "$release" "$partial" "$mirror"
+  debootstrap --variant=minbase "$release" "$partial" "$mirror" && lean_root "$partial"
 }
 
 install_gimp() {
