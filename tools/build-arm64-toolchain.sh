@@ -109,10 +109,12 @@ build_mingw() {
   local source
   source=$(find "$work" -maxdepth 1 -type d -name "$mingw_package-*" | head -n1)
   mkdir -p "$work/headers" "$work/crt"
+  # Built once into a fresh folder: make need not track what each file includes.
   (cd "$work/headers" && "$source/mingw-w64-headers/configure" --host="$triple" \
-    --prefix="$cache/$triple" --with-default-msvcrt=ucrt && make install) >>"$log" 2>&1
+    --prefix="$cache/$triple" --with-default-msvcrt=ucrt --disable-dependency-tracking &&
+    make install) >>"$log" 2>&1
   (cd "$work/crt" && "$source/mingw-w64-crt/configure" --host="$triple" \
-    --prefix="$cache/$triple" --with-default-msvcrt=ucrt \
+    --prefix="$cache/$triple" --with-default-msvcrt=ucrt --disable-dependency-tracking \
     --disable-lib32 --disable-lib64 --enable-libarm64 \
     CC="$cache/bin/$triple-clang" CXX="$cache/bin/$triple-clang++" \
     AR="$llvm_bin/llvm-ar" RANLIB="$llvm_bin/llvm-ranlib" DLLTOOL="$llvm_bin/llvm-dlltool" &&
