@@ -19,6 +19,8 @@
 # holds the package locks: wait for it rather than fail.
 apt_lock_wait=(-o DPkg::Lock::Timeout=600)
 
+# The command that a user without root runs again with sudo; the script itself if unset.
+apt_command=
 apt_lists_refreshed=no
 apt_lists_complete=no
 apt_need=()
@@ -70,7 +72,7 @@ apt_require_root() {
   local who=$1
   shift
   [ "$(id -u)" = 0 ] && return 0
-  apt_say "$who" "missing packages: $*; run 'sudo $0' (or the same as root) to install them"
+  apt_say "$who" "missing packages: $*; run 'sudo ${apt_command:-$0}' (or the same as root) to install them"
   return 1
 }
 

@@ -22,6 +22,7 @@ case "${1:-}" in
       win32 | win64) ;;
       *) apt_say "$who" "--demo needs the width it builds, win32 or win64"; exit 1 ;;
     esac
+    apt_command="$0 --demo $width"
     ;;
   *) apt_say "$who" "unknown argument $1 (none, or --demo win32|win64)"; exit 1 ;;
 esac
