@@ -19,6 +19,8 @@
 # holds the package locks: wait for it rather than fail.
 apt_lock_wait=(-o DPkg::Lock::Timeout=600)
 
+# The command that a user without root runs again with sudo; the script itself if unset.
+apt_command=
 apt_lists_refreshed=no
 apt_lists_complete=no
 apt_need=()
@@ -34,15 +36,8 @@ apt_missing() {
   done
 }
 
-apt_codename() { (. /etc/os-release && echo "${VERSION_CODENAME:-}"); }
-
-# The release's own mirror, as the package lists name it.
-apt_mirror() {
-  local codename
-  codename=$(apt_codename)
-  apt-get indextargets --format '$(REPO_URI) $(RELEASE)' 2>/dev/null |
-    awk -v release="$codename" '$2 == release { print $1; exit }'
-}
+# apt_codename, apt_mirror and release_mirror: the release and its mirror.
+. "$(dirname "${BASH_SOURCE[0]}")/release-mirror.sh"
 
 # apt-get update, up to three times; the last failure's first error line is kept.
 # Extra arguments go to apt-get (to refresh one source alone).
@@ -77,7 +72,7 @@ apt_require_root() {
   local who=$1
   shift
   [ "$(id -u)" = 0 ] && return 0
-  apt_say "$who" "missing packages: $*; run 'sudo $0' (or the same as root) to install them"
+  apt_say "$who" "missing packages: $*; run 'sudo ${apt_command:-$0}' (or the same as root) to install them"
   return 1
 }
 
@@ -119,8 +114,7 @@ apt_extra_suite() {
   shift 2
   apt_require_root "$who" "$@" || return 1
   apt_refresh_once "$who"
-  mirror=$(apt_mirror)
-  [ -n "$mirror" ] || { apt_say "$who" "no mirror of the release is configured, so $suite is not tried"; return 1; }
+  mirror=$(release_mirror "$who" "$suite is not tried") || return 1
   list=/etc/apt/sources.list.d/lumiveil-$suite.list
   echo "deb $mirror $suite main" >"$list"
   if apt_refresh_lists "$who" -o Dir::Etc::sourcelist="$list" -o Dir::Etc::sourceparts=- \

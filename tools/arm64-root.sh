@@ -6,6 +6,7 @@
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 . "$repo/tools/apt-packages.sh"
+. "$repo/tools/lean-root.sh"
 . "$repo/tools/arm64-wine-env.sh"
 who=arm64-root
 ready="$arm64_root/.lumiveil-ready"  # written last: a root without it is half made
@@ -21,8 +22,7 @@ fi
 apt_missing debootstrap
 apt_install "$who" "${apt_need[@]}" || exit 1
 
-mirror=$(apt_mirror)
-mirror=${mirror:-http://deb.debian.org/debian/}
+mirror=$(release_mirror "$who" "no arm64 Wine root is made") || exit 1
 started=$(date +%s)
 building="$arm64_root.building"
 rm -rf "$building"
@@ -30,6 +30,7 @@ mkdir -p "$(dirname "$arm64_root")"
 echo "$who: making a $arm64_suite root with arm64 Wine at $arm64_root (about 3 minutes)"
 debootstrap --variant=minbase "$arm64_suite" "$building" "$mirror" >"$building.log" 2>&1 ||
   { echo "$who: debootstrap failed: $(grep -m1 '^E:' "$building.log" || tail -n1 "$building.log")" >&2; exit 1; }
+lean_root "$building"
 
 # Everything inside runs in a mount namespace of its own, so /proc is mounted in
 # the root only while it is used and nothing stays mounted on the machine.

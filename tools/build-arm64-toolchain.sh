@@ -37,6 +37,7 @@ fi
 llvm_bin=$(llvm-config-$llvm_version --bindir 2>/dev/null || echo "/usr/lib/llvm-$llvm_version/bin")
 resource_headers=$("$llvm_bin/clang" -print-resource-dir)/include
 windres=x86_64-w64-mingw32-windres  # the x64 build's, so installed already
+mirror=$(release_mirror "$who" "no ARM64 toolchain is built") || exit 1
 
 started=$(date +%s)
 work="$cache.work"  # sources and build folders; removed when all is done
@@ -51,10 +52,8 @@ fail() { echo "$who: $1 failed: $(grep -m1 -iE 'error|^E:' "$log" || tail -n1 "$
 # A package list of its own, with the release's source lines only, so the
 # machine's own apt configuration is left as it is.
 fetch_sources() {
-  local mirror codename apt_options
-  mirror=$(apt_mirror)
-  codename=$(apt_codename)
-  echo "deb-src ${mirror:-http://deb.debian.org/debian/} ${codename:-bookworm} main" >"$work/apt/sources.list"
+  local apt_options
+  echo "deb-src $mirror $(apt_codename) main" >"$work/apt/sources.list"
   apt_options=(-o Dir::Etc::sourcelist="$work/apt/sources.list" -o Dir::Etc::sourceparts=-
                -o Dir::State::Lists="$work/apt/lists" -o APT::Get::List-Cleanup=0)
   apt-get "${apt_options[@]}" update -qq
@@ -110,10 +109,12 @@ build_mingw() {
   local source
   source=$(find "$work" -maxdepth 1 -type d -name "$mingw_package-*" | head -n1)
   mkdir -p "$work/headers" "$work/crt"
+  # Built once into a fresh folder: make need not track what each file includes.
   (cd "$work/headers" && "$source/mingw-w64-headers/configure" --host="$triple" \
-    --prefix="$cache/$triple" --with-default-msvcrt=ucrt && make install) >>"$log" 2>&1
+    --prefix="$cache/$triple" --with-default-msvcrt=ucrt --disable-dependency-tracking &&
+    make install) >>"$log" 2>&1
   (cd "$work/crt" && "$source/mingw-w64-crt/configure" --host="$triple" \
-    --prefix="$cache/$triple" --with-default-msvcrt=ucrt \
+    --prefix="$cache/$triple" --with-default-msvcrt=ucrt --disable-dependency-tracking \
     --disable-lib32 --disable-lib64 --enable-libarm64 \
     CC="$cache/bin/$triple-clang" CXX="$cache/bin/$triple-clang++" \
     AR="$llvm_bin/llvm-ar" RANLIB="$llvm_bin/llvm-ranlib" DLLTOOL="$llvm_bin/llvm-dlltool" &&

@@ -16,12 +16,17 @@
 # packaging); json-glib comes from the next suite that offers its tarball where
 # Debian 13's is gone from the mirror. GLib and GEGL ask for a libintl: they get a
 # stand-in of ours (tools/gegl-windows-stack/libintl.c) that returns every message
-# as it is. A second run finds the stamp and does nothing. Root only (debootstrap,
+# as it is. Only what the DLLs and their tests use is built: no tests, examples,
+# timing programs or documentation of the libraries, and one variant of GEGL's
+# operations (tools/gegl-windows-stack/build-in-root.sh). A second run finds the
+# stamp and does nothing, unless the recipe it records has changed since (the
+# suites, the packages, the build steps). Root only (debootstrap,
 # chroot); where it cannot be built the script says why and exits 1, and the tests
 # that need it count as skipped.
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
 . "$repo/tools/apt-packages.sh"
+. "$repo/tools/lean-root.sh"
 who=gegl-windows
 
 cache="${LUMIVEIL_GEGL_WINDOWS:-/var/cache/lumiveil/gegl-windows}"
@@ -32,8 +37,11 @@ suites=(trixie sid)
 packages=(pcre2 libffi glib2.0 babl json-glib libpng1.6 libjpeg-turbo gegl)
 build_packages=(g++-mingw-w64-x86-64 mingw-w64-tools libz-mingw-w64-dev meson ninja-build
   pkgconf cmake make autoconf automake libtool libltdl-dev libglib2.0-dev-bin python3 xz-utils)
-# What the stamp records: a change here rebuilds the stack.
-recipe="$release ${packages[*]}; x86_64-w64-mingw32 win32 threads, static libgcc; libintl stand-in 1"
+# What the stamp records: the suites, the packages and the build steps in
+# tools/gegl-windows-stack (their comments aside), so that a change to any of
+# them rebuilds the stack.
+stack_steps=$(cat "$repo/tools/gegl-windows-stack"/* | sed '/^[[:space:]]*\(# \|#$\|\/\/\|$\)/d' | sha256sum | cut -c1-16)
+recipe="$release (${suites[*]}) ${packages[*]}; root: ${build_packages[*]}; steps $stack_steps"
 stamp="$cache/.lumiveil-ready"
 
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$recipe" ]; then
@@ -48,8 +56,7 @@ apt_missing debootstrap python3
 if [ "${#apt_need[@]}" -gt 0 ]; then
   apt_install "$who" "${apt_need[@]}" || exit 1
 fi
-mirror=$(apt_mirror)
-mirror=${mirror:-http://deb.debian.org/debian/}
+mirror=$(release_mirror "$who" "no Windows GEGL is built") || exit 1
 
 started=$(date +%s)
 work="$cache.work"  # the build root; removed when all is done
@@ -67,7 +74,7 @@ fail() {
 in_root() { "$repo/tools/gimp3-root-run" --root "$root" "$@"; }
 
 make_root() {
-  debootstrap --variant=minbase "$release" "$root" "$mirror" &&
+  debootstrap --variant=minbase "$release" "$root" "$mirror" && lean_root "$root" &&
     in_root env DEBIAN_FRONTEND=noninteractive sh -c "apt-get update -qq &&
       apt-get install -y -qq --no-install-recommends ${build_packages[*]}"
 }

@@ -3,11 +3,16 @@
 # module where its toolchain is present (build/win-arm64) and, unless
 # --modules-only is given, the native unit tests under the sanitizers (build/native).
 # --filter-only builds the filter modules alone, as tools/package.sh ships them.
+# --demo WIDTH builds one width's (win32 or win64) filter module and reference host
+# alone, as tools/run-demo.sh uses them.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=$(nproc)
 targets=()
-[ "${1:-}" = --filter-only ] && targets=(--target LumiveilFilter)
+case "${1:-}" in
+  --filter-only) targets=(--target LumiveilFilter) ;;
+  --demo) targets=(--target LumiveilFilter plughost) ;;
+esac
 
 build() {
   local dir=$1
@@ -17,9 +22,24 @@ build() {
   cmake --build "$root/build/$dir" -j"$jobs" "${targets[@]}"
 }
 
+# One width of the x86 modules: win32 or win64.
+build_width() {
+  local processor
+  case "$1" in
+    win32) processor=i686 ;;
+    win64) processor=x86_64 ;;
+    *) echo "build: no width $1 (win32 or win64)" >&2; exit 1 ;;
+  esac
+  build "$1" -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-$processor-w64-mingw32.cmake"
+}
+
 mkdir -p "$root/build"
-build win32 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-i686-w64-mingw32.cmake"
-build win64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-w64-mingw32.cmake"
+if [ "${1:-}" = --demo ]; then
+  build_width "${2:-}"
+  exit 0
+fi
+build_width win32
+build_width win64
 case "${1:-}" in
   --modules-only | --filter-only) ;;
   *) build native -DCMAKE_BUILD_TYPE=Debug -DLUMIVEIL_SANITIZE=ON -DLUMIVEIL_BUILD_ROOT="$root/build" ;;

@@ -18,6 +18,7 @@
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/apt-packages.sh"
+. "$here/lean-root.sh"
 who=gimp3-root
 release=trixie
 ready_mark=.lumiveil-ready
@@ -53,11 +54,7 @@ if ! command -v debootstrap >/dev/null; then
   echo "$who: no debootstrap, so no GIMP 3 root; the GIMP 3 tests will be skipped (they fail where CI=true)"
   exit 1
 fi
-mirror=$(apt_mirror)
-if [ -z "$mirror" ]; then
-  echo "$who: no Debian mirror configured here, so no GIMP 3 root; the GIMP 3 tests will fail"
-  exit 1
-fi
+mirror=$(release_mirror "$who" "no GIMP 3 root is made; the GIMP 3 tests will fail") || exit 1
 
 partial=$root_dir.partial
 log=$(dirname "$root_dir")/gimp3-root.log
@@ -86,7 +83,7 @@ retry() {
 
 make_base() {
   rm -rf "$partial"
-  debootstrap --variant=minbase "$release" "$partial" "$mirror"
+  debootstrap --variant=minbase "$release" "$partial" "$mirror" && lean_root "$partial"
 }
 
 install_gimp() {
