@@ -2,7 +2,7 @@
 // Windows-free: the steps name controls by id and keys by name; dialog_actions.cpp
 // turns them into window messages.
 //
-// Steps (ID is a control id, TEXT and PATH are one word or a "quoted text"):
+// Steps (ID is a control id, TEXT and PATH are one word or a "quoted text", in UTF-8):
 //   type ID [TEXT]            focus the field, select all, type TEXT (empty: delete)
 //   drag ID VALUE             drag a trackbar's thumb to VALUE
 //   key ID KEY                a key on the control: right left up down pageup pagedown home end

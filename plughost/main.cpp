@@ -162,6 +162,15 @@ void localizePaths(HostOptions* o) {
     }
 }
 
+// The module's application-data folder and the dialog steps (names typed into a
+// file dialog) may hold letters that the ANSI code page lacks: they are taken
+// again, as UTF-8, from the wide command line. plughost's own file names stay in
+// the code page of its ANSI file calls.
+void takeUnicodeOptions(HostOptions* o) {
+    if (o->hasAppData) utf8OptionValue("--app-data", &o->appData);
+    if (!o->dialogSteps.empty()) utf8OptionValue("--do", &o->dialogSteps);
+}
+
 // --count-gdi: the module's GDI objects, once the command is over.
 int withGdiReport(const HostOptions& o, int status) {
     if (o.countGdi) printGdiCounts();
@@ -207,6 +216,7 @@ int main(int argc, char** argv) {
         std::fputs(hostUsage(), stderr);
         return explainExit(kExitHostError);
     }
+    takeUnicodeOptions(&options);
     localizePaths(&options);
     return explainExit(runCommand(options));
 }
