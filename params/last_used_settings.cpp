@@ -73,11 +73,12 @@ int32 settingsFolderUnder(const Char* baseFolder, Unit* path) {
 }
 
 int32 appDataFolderPath(char16_t* path) {
-    wchar_t appData[kAppDataBufferSize] = L"";
-    const DWORD length = GetEnvironmentVariableW(kAppDataVariable, appData, kAppDataBufferSize);
+    char16_t appData[kAppDataBufferSize] = {};
+    const DWORD length = GetEnvironmentVariableW(
+        kAppDataVariable, reinterpret_cast<wchar_t*>(appData), kAppDataBufferSize);
     // 0: not set; the buffer size or more: too long, and a cut name is another folder.
     if (length == 0 || length >= kAppDataBufferSize) return fnfErr;
-    return settingsFolderUnder(reinterpret_cast<const char16_t*>(appData), path);
+    return settingsFolderUnder(appData, path);
 }
 
 // Opens <folder><filter name> for reading and writing, shared with no one.
