@@ -67,7 +67,7 @@ bool utf8OptionValue(const char* option, std::string* value) {
     if (words == nullptr) return false;
     const std::wstring wanted = wideText(option);
     bool found = false;
-    for (int i = 1; i + 1 < count && !found; ++i) {
+    for (int i = 1; i + 1 < count; ++i) {  // the last one counts, as for the other options
         if (wanted != words[i]) continue;
         *value = utf8Text(words[i + 1]);
         found = true;

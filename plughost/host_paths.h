@@ -23,5 +23,5 @@ std::string utf8Text(const std::wstring& wide);
 
 // The word after `option` on the command line, as UTF-8 from the wide command
 // line: the ANSI argv has already spelt every character that the code page lacks
-// as '?'. False when the option is not on the line.
+// as '?'. The last one counts; false when the option is not on the line.
 bool utf8OptionValue(const char* option, std::string* value);
