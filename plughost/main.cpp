@@ -208,6 +208,10 @@ int runCommand(const HostOptions& options) {
 int main(int argc, char** argv) {
     // Unbuffered, so the lines of a run that ends abruptly are all there and in order.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    // As a host of today, aware of the screen's resolution: on a 200 % screen the
+    // module's dialogs are laid out at that resolution, not drawn at 96 DPI and
+    // stretched by the system. At 96 DPI nothing changes.
+    SetProcessDPIAware();
     installCrashHandlers();
     HostOptions options;
     std::string error;
