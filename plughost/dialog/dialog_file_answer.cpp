@@ -1,6 +1,7 @@
 // The file-dialog answer as a small state machine, advanced on the script's timer.
 #include "plughost/dialog/dialog_file_answer.h"
 
+#include "plughost/cli/host_paths.h"
 #include "plughost/dialog/dialog_windows.h"
 
 namespace {
@@ -65,7 +66,7 @@ AnswerProgress giveName(FileAnswer& answer, DWORD now, std::string& problem) {
         return AnswerProgress::Failed;
     }
     SetFocus(edit);
-    SetWindowTextA(edit, answer.path.c_str());
+    SetWindowTextW(edit, wideText(answer.path).c_str());  // any folder the user may have
     clickButton(answer.fileDialog, IDOK);
     enterPhase(answer, FileAnswerPhase::Submitted, now);
     return AnswerProgress::Going;
