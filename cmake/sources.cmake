@@ -54,3 +54,14 @@ set(LUMIVEIL_MODULE_SOURCES
   ui/preview.cpp
   ui/about_box.cpp
 )
+
+# The engine as the Mac plug-in builds it: the module's kernels, without the
+# float and region paths that only the GIMP and GEGL ports use.
+set(LUMIVEIL_MAC_ENGINE_SOURCES ${LUMIVEIL_ENGINE_SOURCES})
+list(REMOVE_ITEM LUMIVEIL_MAC_ENGINE_SOURCES engine/continuous_effect.cpp engine/region_walk.cpp)
+
+set(LUMIVEIL_MAC_MODULE_SOURCES
+  ${LUMIVEIL_MAC_ENGINE_SOURCES}
+  ${LUMIVEIL_CODEC_SOURCES}
+  ${LUMIVEIL_MAC_PROBE_SOURCES}
+)

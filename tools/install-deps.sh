@@ -10,7 +10,10 @@ who=install-deps
 packages=(cmake make g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
           binutils-mingw-w64-x86-64 wine wine32:i386 wine64 xvfb xauth libstb-dev
           libgtest-dev googletest libbenchmark-dev python3 clang gimp libgimp2.0-dev
-          xdotool x11-apps nsis)
+          xdotool x11-apps nsis
+          # The Mac plug-in: its linker and lipo (clang above), and the emulator
+          # that its tests run it in.
+          lld-14 llvm-14 python3-unicorn)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   apt_require_root "$who" wine32:i386 || exit 1
