@@ -14,6 +14,7 @@ Memory is one address space of fixed regions: the image, the host's stubs and
 data, a heap (`allocate`, `release`) and one stack.
 """
 
+import inspect
 import struct
 
 try:
@@ -205,18 +206,19 @@ class EmulatedMac:
         self.uc.mem_protect(STUB_BASE, STUB_AREA, unicorn.UC_PROT_ALL)
         self.uc.mem_write(address, RET_X86_64 if self.arch == "x86_64" else RET_ARM64)
         self.uc.mem_protect(STUB_BASE, STUB_AREA, unicorn.UC_PROT_READ | unicorn.UC_PROT_EXEC)
-        self.stubs[address] = (name, function)
+        # The module's arguments: as many as the function takes after the process.
+        count = len(inspect.signature(function).parameters) - 1
+        self.stubs[address] = (name, function, count)
         return address
 
     def arguments(self, count):
         return [self.uc.reg_read(register) for register in ARGUMENT_REGISTERS[self.arch][:count]]
 
     def _on_stub(self, uc, address, size, user_data):
-        name, function = self.stubs.get(address, (None, None))
+        name, function, count = self.stubs.get(address, (None, None, 0))
         if function is None:
             return
         try:
-            count = function.__code__.co_argcount - 1
             result = function(self, *self.arguments(count))
         except Exception as error:  # reported by call(), after the emulation stops
             self.fault = EmulationError("%s failed: %r" % (name, error))
