@@ -34,13 +34,12 @@ set(LUMIVEIL_PORTABLE_SOURCES
   params/settings_path.cpp
 )
 
-# The module's Windows edge.
+# The module above the platform interface (platform/*.h).
 set(LUMIVEIL_MODULE_SOURCES
   host/entry.cpp
   host/host_errors.cpp
   host/filter_pass.cpp
   platform/host_memory.cpp
-  platform/module_instance.cpp
   strips/strip_geometry.cpp
   host/output_rects.cpp
   params/unkept_parameters.cpp
@@ -53,6 +52,14 @@ set(LUMIVEIL_MODULE_SOURCES
   ui/slider_pairs.cpp
   ui/preview.cpp
   ui/about_box.cpp
+)
+
+# The Windows side of the platform interface.
+set(LUMIVEIL_PLATFORM_WINDOWS_SOURCES
+  platform/win/module_instance.cpp
+  platform/win/module_strings.cpp
+  platform/win/message_box.cpp
+  platform/win/modifier_keys.cpp
 )
 
 # The engine as the Mac plug-in builds it: the module's kernels, without the

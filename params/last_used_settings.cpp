@@ -3,7 +3,7 @@
 #include "params/parameter_defaults.h"
 #include "params/parameter_file_codec.h"
 #include "params/settings_path.h"
-#include "platform/module_instance.h"
+#include "platform/win/module_instance.h"
 #include "resources/resource_ids.h"
 #include "sdk/host_constants.h"
 

@@ -5,7 +5,7 @@
 
 #include <windows.h>
 
-#include "platform/module_instance.h"
+#include "platform/win/module_instance.h"
 #include "resources/resource_ids.h"
 
 namespace {

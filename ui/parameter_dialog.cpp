@@ -9,7 +9,7 @@
 
 #include <commctrl.h>  // after windows.h, which it builds on
 
-#include "platform/module_instance.h"
+#include "platform/win/module_instance.h"
 #include "resources/resource_ids.h"
 #include "sdk/host_constants.h"
 #include "ui/file_dialogs.h"
