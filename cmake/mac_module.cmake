@@ -2,12 +2,16 @@
 # exports _PluginMain alone and imports from the system libraries stubbed in
 # mac-sysroot/. tools/make_mac_bundle.py merges the two slices into the bundle.
 
-set(LUMIVEIL_MAC_STUBS ${LUMIVEIL_MAC_SYSROOT}/libSystem.tbd)
+set(LUMIVEIL_MAC_STUBS ${LUMIVEIL_MAC_SYSROOT}/libSystem.tbd ${LUMIVEIL_MAC_SYSROOT}/CoreFoundation.tbd
+                       ${LUMIVEIL_MAC_SYSROOT}/CoreGraphics.tbd)
 
 add_library(LumiveilFilter MODULE ${LUMIVEIL_MAC_MODULE_SOURCES})
 set_target_properties(LumiveilFilter PROPERTIES PREFIX "" SUFFIX "")
 target_include_directories(LumiveilFilter PRIVATE ${CMAKE_SOURCE_DIR})
 lumiveil_warnings(LumiveilFilter)
+# The host finds the entry by the name the PiPL gives: ENTRYPOINT on Windows,
+# PluginMain ('mi64', 'ma64') on the Mac.
+target_compile_definitions(LumiveilFilter PRIVATE ENTRYPOINT=PluginMain)
 # Source paths are named relative to the source folder and no debug information is
 # kept: the slice's bytes depend on the sources alone.
 target_compile_options(LumiveilFilter PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)

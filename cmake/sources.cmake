@@ -67,8 +67,16 @@ set(LUMIVEIL_PLATFORM_WINDOWS_SOURCES
 set(LUMIVEIL_MAC_ENGINE_SOURCES ${LUMIVEIL_ENGINE_SOURCES})
 list(REMOVE_ITEM LUMIVEIL_MAC_ENGINE_SOURCES engine/continuous_effect.cpp engine/region_walk.cpp)
 
+# The Mac side of the platform interface.
+set(LUMIVEIL_PLATFORM_MAC_SOURCES
+  platform/mac/module_strings.cpp
+  platform/mac/message_box.cpp
+  platform/mac/modifier_keys.cpp
+)
+
 set(LUMIVEIL_MAC_MODULE_SOURCES
   ${LUMIVEIL_MAC_ENGINE_SOURCES}
   ${LUMIVEIL_CODEC_SOURCES}
+  ${LUMIVEIL_PLATFORM_MAC_SOURCES}
   ${LUMIVEIL_MAC_PROBE_SOURCES}
 )

@@ -39,8 +39,8 @@ BUNDLE_FILES = ["Contents/Info.plist", "Contents/MacOS/LumiveilFilter", "Content
 SLICES = {"x86_64": ("10.13", 12), "arm64": ("11.0", 14)}
 EXPORTS = {"_PluginMain"}
 LIBSYSTEM = "/usr/lib/libSystem.B.dylib"
-COREGRAPHICS = "/System/Library/Frameworks/CoreGraphics.framework/Versions/A/CoreGraphics"
-ALLOWED_LIBRARIES = {LIBSYSTEM, COREGRAPHICS}
+FRAMEWORKS = "/System/Library/Frameworks/%s.framework/Versions/A/%s"
+ALLOWED_LIBRARIES = {LIBSYSTEM} | {FRAMEWORKS % (name, name) for name in ("CoreFoundation", "CoreGraphics")}
 # Every load command a slice carries; chained fixups (macOS 12 and later) or
 # run-path searches would be out of place.
 LOAD_COMMANDS = {"LC_SEGMENT_64", "LC_DYLD_INFO_ONLY", "LC_SYMTAB", "LC_DYSYMTAB", "LC_UUID",
