@@ -51,7 +51,6 @@ set(LUMIVEIL_MODULE_SOURCES
   ui/parameter_dialog.cpp
   ui/slider_pairs.cpp
   ui/preview.cpp
-  ui/about_box.cpp
 )
 
 # The Windows side of the platform interface.
@@ -60,6 +59,8 @@ set(LUMIVEIL_PLATFORM_WINDOWS_SOURCES
   platform/win/module_strings.cpp
   platform/win/message_box.cpp
   platform/win/modifier_keys.cpp
+  platform/win/fallback_handles.cpp
+  platform/win/about_box.cpp
 )
 
 # The engine as the Mac plug-in builds it: the module's kernels, without the

@@ -4,9 +4,9 @@
 
 #include "host/filter_pass.h"
 #include "params/parameter_block.h"
+#include "platform/about_box.h"
 #include "sdk/host_constants.h"
 #include "sdk/layout_checks.h"
-#include "ui/about_box.h"
 
 namespace {
 
