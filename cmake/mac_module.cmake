@@ -11,7 +11,8 @@ target_include_directories(LumiveilFilter PRIVATE ${CMAKE_SOURCE_DIR})
 lumiveil_warnings(LumiveilFilter)
 # The host finds the entry by the name the PiPL gives: ENTRYPOINT on Windows,
 # PluginMain ('mi64', 'ma64') on the Mac.
-target_compile_definitions(LumiveilFilter PRIVATE ENTRYPOINT=PluginMain)
+target_compile_definitions(LumiveilFilter PRIVATE ENTRYPOINT=PluginMain
+  LUMIVEIL_RELEASE_VERSION="${LUMIVEIL_VERSION}")
 # Source paths are named relative to the source folder and no debug information is
 # kept: the slice's bytes depend on the sources alone.
 target_compile_options(LumiveilFilter PRIVATE -ffile-prefix-map=${CMAKE_SOURCE_DIR}=.)

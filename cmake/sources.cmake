@@ -63,21 +63,16 @@ set(LUMIVEIL_PLATFORM_WINDOWS_SOURCES
   platform/win/about_box.cpp
 )
 
-# The engine as the Mac plug-in builds it: the module's kernels, without the
-# float and region paths that only the GIMP and GEGL ports use.
-set(LUMIVEIL_MAC_ENGINE_SOURCES ${LUMIVEIL_ENGINE_SOURCES})
-list(REMOVE_ITEM LUMIVEIL_MAC_ENGINE_SOURCES engine/continuous_effect.cpp engine/region_walk.cpp)
-
 # The Mac side of the platform interface.
 set(LUMIVEIL_PLATFORM_MAC_SOURCES
   platform/mac/module_strings.cpp
+  platform/mac/user_notification.cpp
   platform/mac/message_box.cpp
   platform/mac/modifier_keys.cpp
+  platform/mac/fallback_handles.cpp
+  platform/mac/about_box.cpp
 )
 
-set(LUMIVEIL_MAC_MODULE_SOURCES
-  ${LUMIVEIL_MAC_ENGINE_SOURCES}
-  ${LUMIVEIL_CODEC_SOURCES}
-  ${LUMIVEIL_PLATFORM_MAC_SOURCES}
-  ${LUMIVEIL_MAC_PROBE_SOURCES}
-)
+set(LUMIVEIL_MAC_MODULE_SOURCES ${LUMIVEIL_PORTABLE_SOURCES} ${LUMIVEIL_MODULE_SOURCES}
+                                ${LUMIVEIL_PLATFORM_MAC_SOURCES})
+list(REMOVE_ITEM LUMIVEIL_MAC_MODULE_SOURCES engine/continuous_effect.cpp engine/region_walk.cpp)
