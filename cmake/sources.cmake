@@ -71,6 +71,7 @@ set(LUMIVEIL_PLATFORM_MAC_SOURCES
   platform/mac/modifier_keys.cpp
   platform/mac/fallback_handles.cpp
   platform/mac/about_box.cpp
+  platform/mac/processor_features.cpp
 )
 
 set(LUMIVEIL_MAC_MODULE_SOURCES ${LUMIVEIL_PORTABLE_SOURCES} ${LUMIVEIL_MODULE_SOURCES}
