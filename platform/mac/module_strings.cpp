@@ -5,7 +5,7 @@
 
 #include <cstring>
 
-#include "resources/resource_ids.h"
+#include "resources/string_texts.h"
 
 namespace {
 
@@ -14,11 +14,9 @@ struct ModuleString {
     const char* text;
 };
 
-#define LUMIVEIL_STRING(id, text) {id, text},
-constexpr ModuleString kModuleStrings[] = {
-#include "resources/string_texts.h"
-};
-#undef LUMIVEIL_STRING
+#define LUMIVEIL_TABLE_ENTRY(id, text) {id, text},
+constexpr ModuleString kModuleStrings[] = {LUMIVEIL_STRING_TABLE(LUMIVEIL_TABLE_ENTRY)};
+#undef LUMIVEIL_TABLE_ENTRY
 
 }  // namespace
 
