@@ -61,6 +61,8 @@ set(LUMIVEIL_PLATFORM_WINDOWS_SOURCES
   platform/win/modifier_keys.cpp
   platform/win/fallback_handles.cpp
   platform/win/about_box.cpp
+  platform/win/dialog_controls.cpp
+  platform/win/dialog_window.cpp
 )
 
 # The Mac side of the platform interface.
