@@ -74,6 +74,8 @@ set(LUMIVEIL_PLATFORM_MAC_SOURCES
   platform/mac/fallback_handles.cpp
   platform/mac/about_box.cpp
   platform/mac/processor_features.cpp
+  platform/mac/dialog_window.cpp
+  platform/mac/dialog_controls.cpp
 )
 
 set(LUMIVEIL_MAC_MODULE_SOURCES ${LUMIVEIL_PORTABLE_SOURCES} ${LUMIVEIL_MODULE_SOURCES}
