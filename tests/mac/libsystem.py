@@ -58,6 +58,8 @@ class MacSystem:
         self.errno_address = None
         self.environment_strings = {}
         self.calls = []  # names of the file functions called, in order
+        self.strings = {}  # live CFStrings: address -> text
+        self.notices = []  # (header, message, flags) of every notice shown
 
     def real_path(self, process, address):
         path = process.c_string(address).decode("utf-8")
@@ -203,6 +205,26 @@ class MacSystem:
     def open_files(self):
         return len(self.files)
 
+    # --- CoreFoundation: strings and the user notifications the module shows ---------
+
+    def create_string(self, process, allocator, text, encoding):
+        address = process.allocate(16)  # stands for the CFString object
+        self.strings[address] = process.c_string(text).decode("mac_roman")
+        return address
+
+    def release(self, process, string):
+        if string not in self.strings:
+            raise ValueError("CFRelease of %#x, which is no live string" % string)
+        del self.strings[string]
+        process.release(string)
+        return 0
+
+    def display_notice(self, process, flags, icon, sound, localization, header, message):
+        # The timeout, a double, travels in a floating-point register, and the button's
+        # title, the seventh integer argument, on x86_64's stack: neither is read.
+        self.notices.append((self.strings.get(header), self.strings.get(message), flags))
+        return 0
+
     # --- keyboard ---------------------------------------------------------------
 
     def flags_state(self, process, state_id):
@@ -221,4 +243,6 @@ class MacSystem:
             "_getenv": self.getenv, "___error": self.error, "_mkdir": self.mkdir,
             "_open": self.open, "_read": self.read, "_write": self.write, "_close": self.close,
             "_CGEventSourceFlagsState": self.flags_state, "dyld_stub_binder": unbound,
+            "_CFStringCreateWithCString": self.create_string, "_CFRelease": self.release,
+            "_CFUserNotificationDisplayNotice": self.display_notice,
         }
