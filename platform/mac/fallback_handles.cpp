@@ -5,7 +5,6 @@
 #include "platform/fallback_handles.h"
 
 #include <cstdlib>
-#include <cstring>
 
 namespace {
 
@@ -23,13 +22,13 @@ Handle newFallbackHandle(int32 size) {
     if (size < 0) return nullptr;
     MasterBlock* master = static_cast<MasterBlock*>(std::malloc(sizeof(MasterBlock)));
     if (!master) return nullptr;
-    // One byte at least, so that an empty handle still has an address of its own.
-    char* data = static_cast<char*>(std::malloc(size > 0 ? size_t(size) : 1));
+    // Zero-filled, and one byte at least, so that an empty handle still has an
+    // address of its own.
+    char* data = static_cast<char*>(std::calloc(size > 0 ? size_t(size) : 1, 1));
     if (!data) {
         std::free(master);
         return nullptr;
     }
-    std::memset(data, 0, size > 0 ? size_t(size) : 1);
     master->data = data;
     master->size = size;
     return &master->data;

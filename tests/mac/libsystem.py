@@ -82,6 +82,9 @@ class MacSystem:
     def malloc(self, process, size):
         return process.allocate(size, fill=0xCD)  # not zeroed, as malloc does not promise it
 
+    def calloc(self, process, count, size):
+        return process.allocate(count * size)  # zero-filled
+
     def free(self, process, address):
         process.release(address)
         return 0
@@ -235,7 +238,7 @@ class MacSystem:
         def unbound(process):
             raise RuntimeError("dyld_stub_binder was called: a lazy import was left unbound")
         return {
-            "_malloc": self.malloc, "_free": self.free, "_posix_memalign": self.posix_memalign,
+            "_malloc": self.malloc, "_calloc": self.calloc, "_free": self.free, "_posix_memalign": self.posix_memalign,
             "_memcpy": self.memcpy, "_memmove": self.memcpy, "_memset": self.memset,
             "___bzero": self.bzero, "_bzero": self.bzero, "_memcmp": self.memcmp,
             "_strlen": self.strlen, "_strncpy": self.strncpy, "_abs": self.abs,

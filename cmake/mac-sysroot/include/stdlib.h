@@ -8,6 +8,7 @@
 extern "C" {
 #endif
 void* malloc(size_t size);
+void* calloc(size_t count, size_t size);
 void free(void* block);
 int posix_memalign(void** block, size_t alignment, size_t size);
 char* getenv(const char* name);
