@@ -211,6 +211,14 @@ class EmulatedMac:
         self.stubs[address] = (name, function, count)
         return address
 
+    def variadic_argument(self, index, fixed):
+        """The `index`-th integer argument after a variadic function's `fixed` ones:
+        in the next register on x86_64, on the stack on Apple's arm64, which passes
+        every variadic argument there."""
+        if self.arch == "x86_64":
+            return self.uc.reg_read(ARGUMENT_REGISTERS[self.arch][fixed + index])
+        return self.read_u64(self.uc.reg_read(arm64_const.UC_ARM64_REG_SP) + 8 * index)
+
     def arguments(self, count):
         return [self.uc.reg_read(register) for register in ARGUMENT_REGISTERS[self.arch][:count]]
 

@@ -158,8 +158,9 @@ class MacSystem:
             return self._fail(process, failure.errno)
         return 0
 
-    def open(self, process, path, flags, mode):
+    def open(self, process, path, flags):
         self.calls.append("open")
+        mode = process.variadic_argument(0, fixed=2) if flags & O_CREAT else 0
         if flags & ~KNOWN_OPEN_FLAGS:
             return self._fail(process, DARWIN_EINVAL)
         real = self.real_path(process, path)
@@ -172,7 +173,7 @@ class MacSystem:
             if flags & darwin:
                 linux |= flag
         try:
-            descriptor = os.open(real, linux, signed32(mode) & 0o777 if flags & O_CREAT else 0o644)
+            descriptor = os.open(real, linux, mode & 0o777)
         except OSError as failure:
             return self._fail(process, failure.errno)
         number = self.next_descriptor
