@@ -34,6 +34,8 @@ DARWIN_EINVAL = 22
 COMBINED_SESSION_STATE = 0
 HID_SYSTEM_STATE = 1
 FLAG_MASK_ALTERNATE = 0x00080000
+# CoreFoundation's string encodings, as Python names them.
+ENCODINGS = {0: "mac_roman", 0x0500: "cp1252", 0x0600: "ascii", 0x08000100: "utf-8"}
 STACK_GUARD = b"\x00\x4c\x75\x6d\x69\x76\x65\x69"  # any value: the module compares it with itself
 
 
@@ -197,6 +199,13 @@ class MacSystem:
             return self._fail(process, DARWIN_EBADF)
         return os.write(self.files[descriptor][0], process.read(buffer, count))
 
+    def ftruncate(self, process, descriptor, length):
+        self.calls.append("ftruncate")
+        if descriptor not in self.files:
+            return self._fail(process, DARWIN_EBADF)
+        os.ftruncate(self.files[descriptor][0], length)
+        return 0
+
     def close(self, process, descriptor):
         self.calls.append("close")
         if descriptor not in self.files:
@@ -212,9 +221,23 @@ class MacSystem:
     # --- CoreFoundation: strings and the user notifications the module shows ---------
 
     def create_string(self, process, allocator, text, encoding):
+        try:
+            decoded = process.c_string(text).decode(ENCODINGS[encoding & 0xFFFFFFFF])
+        except UnicodeDecodeError:
+            return 0  # not valid in the encoding
         address = process.allocate(16)  # stands for the CFString object
-        self.strings[address] = process.c_string(text).decode("mac_roman")
+        self.strings[address] = decoded
         return address
+
+    def get_string(self, process, string, buffer, size, encoding):
+        try:
+            encoded = self.strings[string].encode(ENCODINGS[encoding & 0xFFFFFFFF])
+        except UnicodeEncodeError:
+            return 0
+        if len(encoded) + 1 > size:
+            return 0
+        process.write(buffer, encoded + b"\0")
+        return 1
 
     def release(self, process, string):
         if string not in self.strings:
@@ -248,5 +271,6 @@ class MacSystem:
             "_open": self.open, "_read": self.read, "_write": self.write, "_close": self.close,
             "_CGEventSourceFlagsState": self.flags_state, "dyld_stub_binder": unbound,
             "_CFStringCreateWithCString": self.create_string, "_CFRelease": self.release,
+            "_CFStringGetCString": self.get_string, "_ftruncate": self.ftruncate,
             "_CFUserNotificationDisplayNotice": self.display_notice,
         }

@@ -11,6 +11,8 @@ typedef long ssize_t;
 ssize_t read(int descriptor, void* buffer, size_t count);
 ssize_t write(int descriptor, const void* buffer, size_t count);
 int close(int descriptor);
+typedef long long off_t;
+int ftruncate(int descriptor, off_t length);
 #ifdef __cplusplus
 }
 #endif
