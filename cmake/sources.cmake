@@ -76,6 +76,9 @@ set(LUMIVEIL_PLATFORM_MAC_SOURCES
   platform/mac/processor_features.cpp
   platform/mac/dialog_window.cpp
   platform/mac/dialog_controls.cpp
+  platform/mac/files.cpp
+  platform/mac/settings_file.cpp
+  platform/mac/file_dialogs.cpp
 )
 
 set(LUMIVEIL_MAC_MODULE_SOURCES ${LUMIVEIL_PORTABLE_SOURCES} ${LUMIVEIL_MODULE_SOURCES}
