@@ -267,6 +267,14 @@ class EmulatedMac:
             raise self.fault
         return self.uc.reg_read(RETURN_REGISTER[self.arch])
 
+    def symbol(self, name):
+        """The address of a function the module does not export, by its (mangled)
+        name in the symbol table, for tests that call into the module's inner parts."""
+        for symbol in self.image.symbols:
+            if symbol.name == name and symbol.defined:
+                return IMAGE_BASE + symbol.value
+        raise EmulationError("the module has no symbol %s" % name)
+
     def export(self, name):
         exports = self.image.exports()
         if name not in exports:
