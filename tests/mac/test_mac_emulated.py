@@ -249,6 +249,48 @@ class EmulatedMacHost(HostTestCase):
                 self.assertImagesEqual(host.target, picture)
                 self.assertIn(libsystem.COMBINED_SESSION_STATE, system.state_ids)
 
+    def mac_call(self, process, prefix, *texts):
+        """Calls the module's inner function whose mangled name starts with `prefix`
+        with zero-terminated texts; its integer result."""
+        matches = [symbol.name for symbol in process.image.symbols
+                   if symbol.name.startswith(prefix) and symbol.defined]
+        self.assertEqual(len(matches), 1, "symbols named %s...: %s" % (prefix, matches))
+        addresses = []
+        for text in texts:
+            address = process.allocate(len(text) + 1)
+            process.write(address, text + b"\0")
+            addresses.append(address)
+        return libsystem.signed32(process.call(process.symbol(matches[0]), *addresses))
+
+    def test_a_parameter_file_loaded_and_saved_again_gives_the_windows_files_bytes(self):
+        # On Windows through the dialog: Save..., then Load... of that file and Save... again.
+        first, again = self.path("look.prm"), self.path("again.prm")
+        run = self.run_host(["run", module_path(), "--in", "pattern:64x48", "--out",
+                             self.path("out.png"), "--windows-dir", self.path("windows"),
+                             "--do", "type 201 30; type 202 70; type 203 10; save-file %s; "
+                             "click 4; open-file %s; click 3; save-file %s; click 4; click 2"
+                             % (first, first, again)])
+        self.assertEqual(run.lines("dialog:"), [], run.report())
+        windows_first, windows_again = read(first), read(again)
+        self.assertEqual(FileImage(windows_again).settings, (30, 70, 10))
+        for arch in ARCHES:
+            with self.subTest(arch=arch):
+                # Other settings first, so that only the load can bring the file's back.
+                host, _, system = self.mac_run(arch, test_picture(16, 16), REPEAT,
+                                               parameters=native_block(settings=(1, 2, 3),
+                                                                       show_dialog=0))
+                folder = os.path.join(system.root, "Users", "tester", "Documents")
+                os.makedirs(folder)
+                with open(os.path.join(folder, "look.prm"), "wb") as f:
+                    f.write(windows_first)
+                self.assertEqual(self.mac_call(host.process, "__Z19loadParameterFileAt",
+                                               b"/Users/tester/Documents/look.prm"), 0)
+                self.assertEqual(self.mac_call(host.process, "__Z19saveParameterFileAt",
+                                               b"/Users/tester/Documents/again.prm",
+                                               b"again.prm"), 0)
+                self.assertEqual(read(os.path.join(folder, "again.prm")), windows_again)
+                self.assertEqual(system.open_files(), 0)
+
     # --- host handles, About, the error box ------------------------------------------
 
     def test_without_host_handles_the_module_makes_its_own_and_filters_alike(self):
