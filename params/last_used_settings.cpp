@@ -10,42 +10,83 @@
 namespace {
 
 // The user's own application-data folder (...\AppData\Roaming), from the
-// process environment: kernel32 alone, so the module needs no shell DLL.
-constexpr char kAppDataVariable[] = "APPDATA";
+// process environment: kernel32 alone, so the module needs no shell DLL. It is
+// named after the user, so it is read, and its folders and file are made, with
+// the wide calls: the ANSI ones turn every character that the code page lacks
+// into '?' and name a folder that does not exist.
+constexpr wchar_t kAppDataVariable[] = L"APPDATA";
 constexpr DWORD kAppDataBufferSize = kWindowsDirectoryBufferSize;
+static_assert(sizeof(wchar_t) == sizeof(char16_t), "Windows' wide characters are UTF-16 units");
+
+// The Windows directory's path is bytes for the ANSI calls, the application-data
+// folder's path UTF-16 units for the wide ones; each call below has one of each.
+using WidePath = char16_t[kPathBufferSize];
+const wchar_t* wideText(const char16_t* path) {
+    return reinterpret_cast<const wchar_t*>(pathText(path));
+}
+
+void createFolder(const uint8* path) { CreateDirectoryA(pathText(path), nullptr); }
+void createFolder(const char16_t* path) { CreateDirectoryW(wideText(path), nullptr); }
+
+constexpr DWORD kSettingsAccess = GENERIC_READ | GENERIC_WRITE;
+constexpr DWORD kSettingsAttributes = FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN;
+HANDLE openOrCreateFile(const uint8* path) {
+    return CreateFileA(pathText(path), kSettingsAccess, 0, nullptr, OPEN_ALWAYS,
+                       kSettingsAttributes, nullptr);
+}
+HANDLE openOrCreateFile(const char16_t* path) {
+    return CreateFileW(wideText(path), kSettingsAccess, 0, nullptr, OPEN_ALWAYS,
+                       kSettingsAttributes, nullptr);
+}
+
+// Appends the filter's name, string 16000 (at most 30 characters of it).
+int32 appendLoadedFilterName(uint8* path) {
+    char name[kFilterNameBufferSize] = "";
+    if (LoadStringA(moduleInstance(), IDS_FILTER_NAME, name, kFilterNameBufferSize) <= 0) {
+        return resNotFound;
+    }
+    return appendFilterName(path, name) ? noErr : ERROR_FILENAME_EXCED_RANGE;
+}
+int32 appendLoadedFilterName(char16_t* path) {
+    char16_t name[kFilterNameBufferSize] = {};
+    if (LoadStringW(moduleInstance(), IDS_FILTER_NAME, reinterpret_cast<wchar_t*>(name),
+                    kFilterNameBufferSize) <= 0) {
+        return resNotFound;
+    }
+    return appendFilterName(path, name) ? noErr : ERROR_FILENAME_EXCED_RANGE;
+}
 
 // The folder part under baseFolder, ending in a backslash; creates the two
 // folders on the way and ignores what those calls say: a folder that already
 // exists is fine, and one that cannot be made shows in the later open.
-int32 settingsFolderUnder(const char* baseFolder, uint8* path) {
+template <typename Unit, typename Char>
+int32 settingsFolderUnder(const Char* baseFolder, Unit* path) {
     // A path cut at 255 characters would name another folder: nothing is created then.
     if (!startSettingsPath(path, baseFolder) || !appendToPath(path, kMakerFolder)) {
         return ERROR_FILENAME_EXCED_RANGE;
     }
-    CreateDirectoryA(pathText(path), nullptr);
+    createFolder(path);
     if (!appendToPath(path, kFiltersFolder)) return ERROR_FILENAME_EXCED_RANGE;
-    CreateDirectoryA(pathText(path), nullptr);
+    createFolder(path);
     if (!appendToPath(path, kPathSeparator)) return ERROR_FILENAME_EXCED_RANGE;
     return noErr;
 }
 
-int32 appDataFolderPath(uint8* path) {
-    char appData[kAppDataBufferSize] = "";
-    const DWORD length = GetEnvironmentVariableA(kAppDataVariable, appData, kAppDataBufferSize);
+int32 appDataFolderPath(char16_t* path) {
+    char16_t appData[kAppDataBufferSize] = {};
+    const DWORD length = GetEnvironmentVariableW(
+        kAppDataVariable, reinterpret_cast<wchar_t*>(appData), kAppDataBufferSize);
     // 0: not set; the buffer size or more: too long, and a cut name is another folder.
     if (length == 0 || length >= kAppDataBufferSize) return fnfErr;
     return settingsFolderUnder(appData, path);
 }
 
 // Opens <folder><filter name> for reading and writing, shared with no one.
-int32 openSettingsFileIn(uint8* path, HANDLE& file) {
-    char filterName[kFilterNameBufferSize] = "";
-    if (LoadStringA(moduleInstance(), IDS_FILTER_NAME, filterName, kFilterNameBufferSize) <= 0) {
-        return resNotFound;
-    }
-    if (!appendFilterName(path, filterName)) return ERROR_FILENAME_EXCED_RANGE;
-    file = CreateFileA(pathText(path), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+template <typename Unit>
+int32 openSettingsFileIn(Unit* path, HANDLE& file) {
+    const int32 nameResult = appendLoadedFilterName(path);
+    if (nameResult != noErr) return nameResult;
+    file = openOrCreateFile(path);
     if (file == INVALID_HANDLE_VALUE) return static_cast<int32>(GetLastError());
     return noErr;
 }
@@ -73,9 +114,10 @@ int32 openLastUsedSettingsFile(HANDLE& file) {
     const int32 openResult = openSettingsFileIn(path, file);
     if (!placeIsClosed(openResult)) return openResult;
     // Both reading and writing come here, so a run reads what the last one wrote.
-    const int32 appDataResult = appDataFolderPath(path);
+    WidePath appDataPath;
+    const int32 appDataResult = appDataFolderPath(appDataPath);
     if (appDataResult != noErr) return appDataResult;
-    return openSettingsFileIn(path, file);
+    return openSettingsFileIn(appDataPath, file);
 }
 
 int32 readLastUsedSettings(ParameterBlock& block) {

@@ -11,14 +11,20 @@
 
 namespace {
 
-HANDLE openForSequentialAccess(const char* path, DWORD access, DWORD disposition) {
-    return CreateFileA(path, access, 0, nullptr, disposition,
+// A name's characters in the system's code page, as the image stores them: at
+// most three bytes a UTF-16 unit (the code page may be UTF-8), so a name that
+// fits the dialog's buffer fits here.
+constexpr int kCodePageNameCapacity = 3 * kFileNameCapacity;
+
+// The wide call: the folder may hold characters that the code page lacks.
+HANDLE openForSequentialAccess(const wchar_t* path, DWORD access, DWORD disposition) {
+    return CreateFileW(path, access, 0, nullptr, disposition,
                        FILE_ATTRIBUTE_NORMAL | FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
 }  // namespace
 
-int32 loadParameterFileAt(const char* path) {
+int32 loadParameterFileAt(const wchar_t* path) {
     HANDLE file = openForSequentialAccess(path, GENERIC_READ, OPEN_EXISTING);
     if (file == INVALID_HANDLE_VALUE) return static_cast<int32>(GetLastError());
     int32 result = 0;
@@ -38,13 +44,22 @@ int32 loadParameterFileAt(const char* path) {
     return result;
 }
 
-int32 saveParameterFileAt(const char* path, const char* ownName) {
+int32 saveParameterFileAt(const wchar_t* path, const wchar_t* ownName) {
+    // The name field holds single-byte text: the file's own name in the code page,
+    // the bytes that the ANSI save dialog has always given (a character the code
+    // page lacks reads as the code page's stand-in). Converted before the file is
+    // made, so a name that cannot be converted leaves nothing behind.
+    char codePageName[kCodePageNameCapacity] = "";
+    if (WideCharToMultiByte(CP_ACP, 0, ownName, -1, codePageName, kCodePageNameCapacity, nullptr,
+                            nullptr) == 0) {
+        return static_cast<int32>(GetLastError());
+    }
     HANDLE file = openForSequentialAccess(path, GENERIC_READ | GENERIC_WRITE, CREATE_ALWAYS);
     if (file == INVALID_HANDLE_VALUE) return static_cast<int32>(GetLastError());
 
     // The file carries its own name (extension included) over the start of the current one.
     uint8 imageName[kNameBufferSize];
-    cStringToLString(ownName, imageName);
+    cStringToLString(codePageName, imageName);
     const ParameterBlockHeader header = {kBlockSignature, kBlockKind,  kBlockVersion,
                                          kBlockTag,       kBlockLevel, kSavedFileStamp};
     ParameterFileImage image = encodeBlock(header, currentParameters());

@@ -3,6 +3,11 @@
 // the Windows directory is closed to the user. Windows-free, so the path rules
 // are tested natively.
 //
+// The Windows directory's path is plain ASCII on every installation and goes
+// through the ANSI calls. The application-data folder is named after the user
+// and may hold any character Windows allows, so its path is built in UTF-16
+// units (char16_t, Windows' wchar_t) for the wide calls, by the same rules.
+//
 // A path is a length-prefixed string of at most 255 characters with a zero byte
 // kept behind the last character, so pathText() can go straight to the system.
 // The Windows side builds it step by step around its two CreateDirectoryA calls:
@@ -38,6 +43,14 @@ bool startSettingsPath(uint8* path, const char* baseFolder);
 bool appendFilterName(uint8* path, const char* filterName);
 // The zero-terminated text of a path built by the functions above.
 const char* pathText(const uint8* path);
+
+// The same for a path of UTF-16 units: path[0] holds the length (0..255 units),
+// the units follow, then a zero unit. ASCII text (the folder names) is widened.
+bool appendToPath(char16_t* path, const char* asciiText);
+bool appendToPath(char16_t* path, const char16_t* text);
+bool startSettingsPath(char16_t* path, const char16_t* baseFolder);
+bool appendFilterName(char16_t* path, const char16_t* filterName);
+const char16_t* pathText(const char16_t* path);
 
 // Every path the last-used settings file needs, from the Windows directory and
 // the filter's name.

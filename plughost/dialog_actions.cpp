@@ -6,6 +6,7 @@
 #include <commctrl.h>
 
 #include "plughost/dialog_windows.h"
+#include "plughost/host_paths.h"
 
 namespace {
 
@@ -112,7 +113,7 @@ bool typeIntoControl(HWND dialog, int id, const std::string& text, std::string& 
         SendMessageA(field, WM_CHAR, VK_BACK, keyData({VK_BACK, false}, false));
         return true;
     }
-    for (char c : text) SendMessageA(field, WM_CHAR, static_cast<unsigned char>(c), kRepeatOnce);
+    for (wchar_t c : wideText(text)) SendMessageW(field, WM_CHAR, c, kRepeatOnce);
     return true;
 }
 

@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "plughost/dialog_windows.h"
+#include "plughost/host_paths.h"
 
 namespace {
 
@@ -105,6 +106,57 @@ std::string childTexts(HWND dialog) {
     return texts.empty() ? "no visible control" : texts;
 }
 
+// A static control that shows text rather than a picture.
+bool isTextLabel(HWND control) {
+    if (windowClass(control) != "Static" || !IsWindowVisible(control)) return false;
+    const LONG type = GetWindowLongA(control, GWL_STYLE) & SS_TYPEMASK;
+    return type == SS_LEFT || type == SS_CENTER || type == SS_RIGHT || type == SS_SIMPLE ||
+           type == SS_LEFTNOWORDWRAP;
+}
+
+// The room the label's text takes on one line, drawn as the static draws it: in its
+// own font, '&' marking a mnemonic unless SS_NOPREFIX.
+SIZE oneLineExtent(HWND label, const std::wstring& text) {
+    HDC dc = GetDC(label);
+    HGDIOBJ font = reinterpret_cast<HGDIOBJ>(SendMessageW(label, WM_GETFONT, 0, 0));
+    HGDIOBJ previous = font ? SelectObject(dc, font) : nullptr;
+    UINT format = DT_CALCRECT | DT_SINGLELINE | DT_EXPANDTABS;
+    if (GetWindowLongA(label, GWL_STYLE) & SS_NOPREFIX) format |= DT_NOPREFIX;
+    RECT box{0, 0, 0, 0};
+    DrawTextW(dc, text.c_str(), int(text.size()), &box, format);
+    if (previous) SelectObject(dc, previous);
+    ReleaseDC(label, dc);
+    return {box.right - box.left, box.bottom - box.top};
+}
+
+std::string sizeText(LONG width, LONG height) {
+    return std::to_string(width) + "x" + std::to_string(height);
+}
+
+// A label whose text is wider (or taller) than the label wraps or is cut: "% ( 0 -".
+bool expectLabelsFit(HWND dialog, std::string& problem) {
+    std::string cut;
+    for (HWND child = GetWindow(dialog, GW_CHILD); child; child = GetWindow(child, GW_HWNDNEXT)) {
+        if (!isTextLabel(child)) continue;
+        const std::string text = windowText(child);
+        if (text.empty()) continue;
+        RECT client;
+        GetClientRect(child, &client);
+        const SIZE needed = oneLineExtent(child, wideText(text));
+        if (needed.cx <= client.right && needed.cy <= client.bottom) continue;
+        RECT place;
+        GetWindowRect(child, &place);
+        MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+        cut += (cut.empty() ? "" : "; ") + quoted(text) + " needs " +
+               sizeText(needed.cx, needed.cy) + " pixels, its label at " +
+               std::to_string(place.left) + "," + std::to_string(place.top) + " has " +
+               sizeText(client.right, client.bottom);
+    }
+    if (cut.empty()) return true;
+    problem = "labels too small for their text: " + cut;
+    return false;
+}
+
 }  // namespace
 
 bool checkExpectation(HWND dialog, const ScriptStep& step, std::string& problem) {
@@ -144,6 +196,8 @@ bool checkExpectation(HWND dialog, const ScriptStep& step, std::string& problem)
             problem = "expected a control showing " + quoted(step.text) + ", found " +
                       childTexts(dialog);
             return false;
+        case StepKind::ExpectLabelsFit:
+            return expectLabelsFit(dialog, problem);
         default:
             problem = "not an expectation";
             return false;

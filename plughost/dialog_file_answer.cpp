@@ -2,6 +2,7 @@
 #include "plughost/dialog_file_answer.h"
 
 #include "plughost/dialog_windows.h"
+#include "plughost/host_paths.h"
 
 namespace {
 
@@ -65,7 +66,7 @@ AnswerProgress giveName(FileAnswer& answer, DWORD now, std::string& problem) {
         return AnswerProgress::Failed;
     }
     SetFocus(edit);
-    SetWindowTextA(edit, answer.path.c_str());
+    SetWindowTextW(edit, wideText(answer.path).c_str());  // any folder the user may have
     clickButton(answer.fileDialog, IDOK);
     enterPhase(answer, FileAnswerPhase::Submitted, now);
     return AnswerProgress::Going;

@@ -117,6 +117,7 @@ bool performStep(HWND dialog, const ScriptStep& step, std::string& problem) {
         case StepKind::ExpectVisible:
         case StepKind::ExpectCaption:
         case StepKind::ExpectText:
+        case StepKind::ExpectLabelsFit:
             return checkExpectation(dialog, step, problem);
         case StepKind::Notify:
             return notifyDialog(dialog, step.controlId, step.value, problem);

@@ -52,6 +52,7 @@ const StepSyntax kStepSyntax[] = {
     {"expect-visible", StepKind::ExpectVisible, Arguments::ControlFlag},
     {"expect-caption", StepKind::ExpectCaption, Arguments::Text},
     {"expect-text", StepKind::ExpectText, Arguments::Text},
+    {"expect-labels-fit", StepKind::ExpectLabelsFit, Arguments::None},
     {"notify", StepKind::Notify, Arguments::ControlCode},
     {"shot", StepKind::Shot, Arguments::Path},
     {"open-file", StepKind::OpenFile, Arguments::Path},

@@ -2,7 +2,7 @@
 // Windows-free: the steps name controls by id and keys by name; dialog_actions.cpp
 // turns them into window messages.
 //
-// Steps (ID is a control id, TEXT and PATH are one word or a "quoted text"):
+// Steps (ID is a control id, TEXT and PATH are one word or a "quoted text", in UTF-8):
 //   type ID [TEXT]            focus the field, select all, type TEXT (empty: delete)
 //   drag ID VALUE             drag a trackbar's thumb to VALUE
 //   key ID KEY                a key on the control: right left up down pageup pagedown home end
@@ -16,6 +16,8 @@
 //   expect-caption TEXT       the dialog's window text
 //   expect-text TEXT          some child control of the dialog shows exactly TEXT
 //                             (a message box's text)
+//   expect-labels-fit         every visible text label's text fits its control on one
+//                             line, in the label's own font (at any screen DPI)
 //   notify ID CODE            WM_COMMAND MAKEWPARAM(ID, CODE) with the control's
 //                             window, sent to the dialog (e.g. STN_DBLCLK 1 on a static)
 //   shot FILE.png             capture the dialog as drawn on screen
@@ -46,6 +48,7 @@ enum class StepKind {
     ExpectVisible,
     ExpectCaption,
     ExpectText,
+    ExpectLabelsFit,
     Notify,
     Shot,
     OpenFile,

@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "plughost/host_paths.h"
+
 namespace {
 
 const char kDialogClass[] = "#32770";
@@ -77,9 +79,9 @@ HWND findOpenDialogExcept(const std::vector<HWND>& skip) {
 }
 
 std::string windowText(HWND window) {
-    char text[kLongestText] = "";
-    GetWindowTextA(window, text, sizeof text);
-    return text;
+    wchar_t text[kLongestText] = L"";
+    GetWindowTextW(window, text, kLongestText);
+    return utf8Text(text);
 }
 
 std::string windowClass(HWND window) {

@@ -108,7 +108,7 @@ struct HostOptions {
     bool countGdi = false;
 
     // run / about
-    std::string dialogSteps;       // --do
+    std::string dialogSteps;       // --do, UTF-8
     std::string dialogScriptPath;  // --script
     int32 timeoutMs = kDefaultTimeoutMs;
     int32 windowWidth = kDefaultWindowWidth;

@@ -162,6 +162,15 @@ void localizePaths(HostOptions* o) {
     }
 }
 
+// The module's application-data folder and the dialog steps (names typed into a
+// file dialog) may hold letters that the ANSI code page lacks: they are taken
+// again, as UTF-8, from the wide command line. plughost's own file names stay in
+// the code page of its ANSI file calls.
+void takeUnicodeOptions(HostOptions* o) {
+    if (o->hasAppData) utf8OptionValue("--app-data", &o->appData);
+    if (!o->dialogSteps.empty()) utf8OptionValue("--do", &o->dialogSteps);
+}
+
 // --count-gdi: the module's GDI objects, once the command is over.
 int withGdiReport(const HostOptions& o, int status) {
     if (o.countGdi) printGdiCounts();
@@ -199,6 +208,10 @@ int runCommand(const HostOptions& options) {
 int main(int argc, char** argv) {
     // Unbuffered, so the lines of a run that ends abruptly are all there and in order.
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    // As a host of today, aware of the screen's resolution: on a 200 % screen the
+    // module's dialogs are laid out at that resolution, not drawn at 96 DPI and
+    // stretched by the system. At 96 DPI nothing changes.
+    SetProcessDPIAware();
     installCrashHandlers();
     HostOptions options;
     std::string error;
@@ -207,6 +220,7 @@ int main(int argc, char** argv) {
         std::fputs(hostUsage(), stderr);
         return explainExit(kExitHostError);
     }
+    takeUnicodeOptions(&options);
     localizePaths(&options);
     return explainExit(runCommand(options));
 }

@@ -2,13 +2,15 @@
 
 #include <windows.h>
 
+#include "plughost/host_paths.h"
 #include "plughost/trace.h"
 
 namespace {
 
 // Wine fills APPDATA from its own profile over the caller's environment, so the
 // host sets it in its own process, where the module reads it.
-constexpr char kAppDataVariable[] = "APPDATA";
+// The folder is UTF-8 and set with the wide call: it may be named in any script.
+constexpr wchar_t kAppDataVariable[] = L"APPDATA";
 
 constexpr DWORD kNoSharing = 0;
 
@@ -16,9 +18,11 @@ constexpr DWORD kNoSharing = 0;
 
 bool prepareModuleSurroundings(const ModuleSurroundings& surroundings, std::string* error) {
     if (surroundings.setAppData) {
-        const char* value = surroundings.appDataMissing ? nullptr : surroundings.appData.c_str();
-        SetEnvironmentVariableA(kAppDataVariable, value);
-        traceLine("note appdata %s", value != nullptr ? value : "(none)");
+        const std::wstring folder = wideText(surroundings.appData);
+        SetEnvironmentVariableW(kAppDataVariable,
+                                surroundings.appDataMissing ? nullptr : folder.c_str());
+        traceLine("note appdata %s",
+                  surroundings.appDataMissing ? "(none)" : surroundings.appData.c_str());
     }
     if (!surroundings.heldFile.empty()) {
         // Never closed: the handle lives as long as the host process.

@@ -9,7 +9,7 @@
 struct ModuleSurroundings {
     bool setAppData = false;
     bool appDataMissing = false;  // --app-data none: APPDATA is removed
-    std::string appData;          // Windows form
+    std::string appData;          // Windows form, UTF-8
     std::string heldFile;         // Windows form; empty: no file is held
 };
 

@@ -5,7 +5,9 @@
 #include "sdk/host_types.h"
 
 // Asks for a file and loads it into currentParameters. 0 also when the user
-// cancels or the file is not a parameter file; else a system error code.
+// cancels or the file is not a parameter file; else a system error code, or the
+// file dialog's own error code when the dialog failed.
 int32 loadParameterFile();
 // Asks for a file name and writes currentParameters there, named after the file.
+// 0 when the user cancels; errors as for loadParameterFile.
 int32 saveParameterFile();

@@ -351,6 +351,35 @@ def run_plughost(args, env=None, timeout=180, trace_path=None, arch=None, probe=
                      without_cr(completed.stderr), trace, logged)
 
 
+def wine_prefix():
+    """The Wine prefix that tools/plughost runs in."""
+    return os.environ.get("LUMIVEIL_WINEPREFIX") or os.path.join(SOURCE, ".wine")
+
+
+DESKTOP_KEY = r"HKCU\Control Panel\Desktop"
+
+
+def set_screen_dpi(dpi):
+    """The screen resolution of the plughost runs that start after this: Wine's
+    LogPixels, which each process reads as it starts (96 is 100 %, 192 is 200 %);
+    None gives Wine's own 96 back. The prefix's tests take turns, so no other
+    test's run sees it; a test that sets it puts it back with addCleanup."""
+    reg = os.path.join(wine_prefix(), "drive_c", "windows", "system32", "reg.exe")
+    if not os.path.exists(reg):
+        run_plughost(["info", module_path()])  # the first run makes the prefix
+    if dpi is None:
+        args = ["delete", DESKTOP_KEY, "/v", "LogPixels", "/f"]
+    else:
+        args = ["add", DESKTOP_KEY, "/v", "LogPixels", "/t", "REG_DWORD", "/d", str(dpi), "/f"]
+    completed = subprocess.run([TOOL, "--exe", reg, "--"] + args,
+                               env=dict(os.environ, DISPLAY=ensure_display()),
+                               stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.PIPE, timeout=180 * time_scale())
+    if completed.returncode != 0 and dpi is not None:
+        raise AssertionError("reg %s: status %d\n%s" % (" ".join(args), completed.returncode,
+                                                       completed.stderr.decode("latin-1")))
+
+
 class HostTestCase(unittest.TestCase):
     """A test case with a temporary folder per test (self.tmp, self.path(name))
     that skips when this machine cannot run the architecture under test, and

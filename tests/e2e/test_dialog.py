@@ -25,7 +25,7 @@ import tempfile
 
 from harness import (ARCH, BUILD, EXIT_OK, EXIT_SELECTOR_FAILED, NATIVE_BUILD, TOOL,
                      HostTestCase, Image, ensure_display, main, module_path, read_png,
-                     run_plughost)
+                     run_plughost, set_screen_dpi)
 
 # Controls of the dialog.
 OK = 1
@@ -45,6 +45,8 @@ FRAME_UNITS = (25, 10, 220, 150)
 HORIZONTAL_UNITS_PER_BASE = 4  # a dialog unit is a quarter of the average character width
 VERTICAL_UNITS_PER_BASE = 8    # and an eighth of the character height
 LARGEST_BASE_UNIT = 64
+DIALOG_FONT_POINTS = 8
+HIGH_DPI = 192  # a 200 % screen (96 DPI is 100 %)
 
 # Between the frame and the largest image: 2 pixels on every side.
 FRAME_INSET = 2
@@ -282,7 +284,7 @@ class OpeningTests(DialogTestCase):
             "expect-slider 101 50; expect-slider 102 50; expect-slider 103 0;"
             "expect-field 201 50; expect-field 202 50; expect-field 203 0;"
             "expect-check 6 1; expect-focus 201; expect-selected 201; expect-default 1;"
-            "print-window; shot %s; click 1" % shot, params=params)
+            "expect-labels-fit; print-window; shot %s; click 1" % shot, params=params)
         self.assertRunEnded(run, 0)
         block = self.read_block(params)
         self.assertEqual(block_settings(block), DEFAULT_SETTINGS)
@@ -293,8 +295,28 @@ class OpeningTests(DialogTestCase):
         shown = read_png(run.display_path)
         self.assertImagesEqual(shown, self.reference(DEFAULT_SETTINGS, rate=factor))
 
-        # The screenshot shows the black frame and, inside it, exactly the pixels that
-        # the last displayPixels call drew.
+        self.assertPreviewOnScreen(run, shot)
+
+    def test_labels_read_whole_at_200_percent(self):
+        # A 200 % screen: the dialog grows with its font, but a text's width need not
+        # grow exactly as the dialog units do; "% ( 0 - 100 )" once wrapped to "% ( 0 -".
+        set_screen_dpi(HIGH_DPI)
+        self.addCleanup(set_screen_dpi, None)
+        shot = os.path.join(BUILD, "screenshots", "dialog-%ddpi-%s.png" % (HIGH_DPI, ARCH))
+        os.makedirs(os.path.dirname(shot), exist_ok=True)
+        run = self.run_dialog("expect-labels-fit; print-window; shot %s; click 2" % shot)
+        self.assertRunEnded(run, 1)
+        # The screen really was at 200 %: the dialog font of 8 points is at least
+        # 8 / 72 inch high, and a dialog unit is an eighth of its height.
+        client_height = int(WINDOW_RE.search(run.stdout).group(8))
+        self.assertGreaterEqual(client_height * VERTICAL_UNITS_PER_BASE,
+                                DIALOG_UNITS[1] * DIALOG_FONT_POINTS * HIGH_DPI // 72, run.stdout)
+        self.assertPreviewOnScreen(run, shot)
+
+    def assertPreviewOnScreen(self, run, shot):
+        """The screenshot shows the black frame where the template puts it and, inside
+        it, exactly the pixels that the last displayPixels call drew."""
+        shown = read_png(run.display_path)
         offset, frame = dialog_geometry(run.stdout)
         picture = read_png(shot)
         row, column = destination(run.records("display")[-1])

@@ -184,6 +184,33 @@ class ParameterStorage(HostTestCase):
         self.assertEqual(os.listdir(self.windows), ["quietharborstudio"])
         self.assertEqual(os.path.getsize(maker), 0, "nothing went under the Windows folder")
 
+    def test_an_application_data_folder_outside_the_code_page_keeps_settings_and_presets(self):
+        # An account named in another script than the system's: no ANSI code page
+        # holds both the Polish and the Cyrillic letters, so only the wide calls
+        # reach this folder. The Windows folder is closed, as for an ordinary user.
+        self.app_data = os.path.join(self.tmp, "Łukasz Żółć", "Данные", "Roaming")
+        os.makedirs(self.app_data)
+        open(os.path.join(self.windows, "quietharborstudio"), "wb").close()
+        preset = os.path.join(self.app_data, "look.prm")
+        run = self.run_filter('type 201 20; type 202 40; type 203 60; save-file "%s"; click 4; '
+                              % preset + OK)
+        self.assertEqual(run.result("start"), 0, run.report())
+        self.assertEqual(self.read_app_data_file(),
+                         file_image(settings=(20, 40, 60), show_dialog=0, stamp=1684))
+        # The preset holds the same bytes as anywhere else: the file's own name over
+        # the start of the current one.
+        expected = bytearray(file_image(settings=(20, 40, 60)))
+        expected[28:37] = bytes([8]) + b"look.prm"
+        with open(preset, "rb") as f:
+            self.assertEqual(f.read(), bytes(expected))
+        # The next host session reads the settings back, and loads the preset there.
+        os.remove(self.params)
+        run = self.run_filter('expect-field 201 20; expect-field 202 40; expect-field 203 60; '
+                              'type 201 99; type 203 1; open-file "%s"; click 3; '
+                              'expect-field 201 20; expect-field 203 60; ' % preset + OK)
+        self.assertEqual(run.result("start"), 0, run.report())
+        self.assertEqual(Block(self.read_params()).name, b"look.prm")
+
     def test_a_file_held_by_another_host_is_neither_read_nor_written_anywhere(self):
         held = file_image(settings=(10, 20, 30))
         self.write_settings_file(held)

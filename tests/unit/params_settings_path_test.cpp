@@ -1,7 +1,9 @@
 // The path of the last-used settings file, built from the Windows directory.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <iterator>
 #include <string>
 
 #include "params/settings_path.h"
@@ -132,6 +134,35 @@ TEST(ParamsSettingsPath, FilterNameTakesAtMost30Characters) {
     EXPECT_TRUE(appendFilterName(path, "0123456789012345678901234567890123456789"));
     EXPECT_EQ(textOf(path), "012345678901234567890123456789");
     expectTerminated(path);
+}
+
+// The application-data folder is named after the user: its path is built in UTF-16
+// units by the same rules, and the 255 limit counts units, not bytes.
+std::u16string wideTextOf(const char16_t* path) { return std::u16string(path + 1, path[0]); }
+
+TEST(ParamsSettingsPath, WidePathKeepsEveryLetterOfTheUserFolder) {
+    char16_t path[kPathBufferSize];
+    std::fill(std::begin(path), std::end(path), char16_t(0xEEEE));
+    EXPECT_TRUE(startSettingsPath(path, u"C:\\\u0141ukasz \u017B\u00F3\u0142\u0107\\Roaming"));
+    EXPECT_TRUE(appendToPath(path, kMakerFolder));
+    EXPECT_TRUE(appendToPath(path, kFiltersFolder));
+    EXPECT_TRUE(appendToPath(path, kPathSeparator));
+    EXPECT_TRUE(appendFilterName(path, u"0123456789012345678901234567890123456789"));
+    EXPECT_EQ(wideTextOf(path),
+              u"C:\\\u0141ukasz \u017B\u00F3\u0142\u0107\\Roaming\\quietharborstudio\\PS "
+              u"Filters\\012345678901234567890123456789");
+    EXPECT_EQ(path[path[0] + 1], 0);
+    EXPECT_EQ(std::u16string(pathText(path)), wideTextOf(path));
+}
+
+TEST(ParamsSettingsPath, WidePathCutsAt255Units) {
+    char16_t path[kPathBufferSize];
+    const std::u16string folder(254, u'\u0416');  // 254 Cyrillic letters, 508 bytes in UTF-8
+    EXPECT_TRUE(startSettingsPath(path, folder.c_str()));
+    EXPECT_EQ(path[0], 255);  // the backslash fits, as the 255th unit
+    EXPECT_FALSE(appendToPath(path, kMakerFolder));
+    EXPECT_EQ(path[0], 255);
+    EXPECT_EQ(path[256], 0);
 }
 
 }  // namespace
