@@ -31,7 +31,8 @@ set(LUMIVEIL_PORTABLE_SOURCES
   params/effect_settings.cpp
   params/current_parameters.cpp
   params/parameter_defaults.cpp
-  params/settings_path.cpp
+  # The Windows side's settings path rules: Windows-free, so they are tested natively.
+  platform/win/settings_path.cpp
 )
 
 # The module above the platform interface (platform/*.h).
@@ -63,6 +64,9 @@ set(LUMIVEIL_PLATFORM_WINDOWS_SOURCES
   platform/win/about_box.cpp
   platform/win/dialog_controls.cpp
   platform/win/dialog_window.cpp
+  platform/win/files.cpp
+  platform/win/file_dialogs.cpp
+  platform/win/settings_file.cpp
 )
 
 # The Mac side of the platform interface.

@@ -9,7 +9,11 @@ lines, when
   - the folders' include graph has a cycle (whatever the folders),
   - files include each other in a loop,
   - units (a .cpp with its .h) include each other in a loop,
-  - engine/ includes anything outside itself and the standard library.
+  - engine/ includes anything outside itself and the standard library,
+  - a room of the module includes an operating system's own interface headers
+    (<windows.h>, <commdlg.h>, ...) or a file of a platform side (platform/win/,
+    platform/mac/) from outside that side: everything above the platform
+    interface (platform/*.h) builds for every platform.
 
 Usage: tools/check_layers.py [repository root]
 """
@@ -30,7 +34,13 @@ LEVELS = {
     "ui": 3,
     "host": 4,
 }
-SOURCE_SUFFIXES = (".h", ".cpp")
+# The sides of the platform interface: each implements platform/*.h for one
+# operating system and alone may use that system's headers.
+PLATFORM_SIDES = ("platform/win/", "platform/mac/")
+SYSTEM_INTERFACE_HEADER = re.compile(
+    r"^(windows|windowsx|winuser|commctrl|commdlg|shlobj|objbase)\.h$|"
+    r"^(objc|CoreFoundation|CoreGraphics|ApplicationServices|AppKit|Cocoa|Carbon)/")
+SOURCE_SUFFIXES = (".h", ".cpp", ".mm")
 SKIPPED_FOLDERS = {".git", "build", "release"}
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 ANGLED = re.compile(r"^\s*#\s*include\s+<([^>]+)>")
@@ -91,6 +101,14 @@ def room_of(path):
     return path.split("/", 1)[0]
 
 
+def platform_side_of(path):
+    """The platform side (e.g. "platform/win/") a file belongs to, or None."""
+    for side in PLATFORM_SIDES:
+        if path.startswith(side):
+            return side
+    return None
+
+
 def find_cycle(graph):
     """One cycle of the graph as a list of nodes, or None."""
     state = {}
@@ -141,6 +159,16 @@ def check(root):
             elif room in LEVELS and target_room in LEVELS and \
                     LEVELS[target_room] > LEVELS[room]:
                 problems.append(where + ": %s is above %s" % (target_room, room))
+            target_side = platform_side_of(target)
+            if room in LEVELS and target_side and target_side != platform_side_of(path):
+                problems.append(where + ": only %s itself uses its own headers; the rest "
+                                "of the module goes through platform/*.h" % target_side)
+        if room in LEVELS and room != "engine" and not platform_side_of(path):
+            for number, target in system:
+                if SYSTEM_INTERFACE_HEADER.match(target):
+                    problems.append("%s:%d includes <%s>: only a platform side (%s) uses the "
+                                    "system's own headers" %
+                                    (path, number, target, ", ".join(PLATFORM_SIDES)))
         if room == "engine":
             for number, target in system:
                 if not ENGINE_SYSTEM_HEADER.match(target):

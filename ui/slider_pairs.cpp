@@ -113,8 +113,8 @@ void bindPairs(DialogWindow dialog, int32 count, int32 firstSliderId, int32 firs
         const int32 places = limitDecimals(decimals);
         for (int32 k = 0; k < count; ++k) {
             const int32 sliderId = firstSliderId + k;
-            if (!hasControl(dialog, sliderId))
-                continue;  // that pair stays unbound; the others still work
+            // A missing slider leaves its pair unbound; the others still work.
+            if (!hasControl(dialog, sliderId)) continue;
             setSliderTag(dialog, sliderId, makePairTag(firstFieldId + k, k, places));
             setSliderRange(dialog, sliderId, kSliderMinimum, kSliderMaximum);
             showPair(dialog, sliderId);
