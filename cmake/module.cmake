@@ -25,8 +25,11 @@ else()
   set(LUMIVEIL_RC_DEFINES -DLUMIVEIL_WIN32=1)
 endif()
 
+# The side of the platform interface this build is for.
+set(LUMIVEIL_PLATFORM_SOURCES ${LUMIVEIL_PLATFORM_WINDOWS_SOURCES})
+
 # The module's code as objects, shared by the module and the Windows unit tests.
-add_library(lumiveil_module_objects OBJECT ${LUMIVEIL_MODULE_SOURCES})
+add_library(lumiveil_module_objects OBJECT ${LUMIVEIL_MODULE_SOURCES} ${LUMIVEIL_PLATFORM_SOURCES})
 target_include_directories(lumiveil_module_objects PUBLIC ${CMAKE_SOURCE_DIR})
 lumiveil_warnings(lumiveil_module_objects)
 

@@ -31,16 +31,16 @@ set(LUMIVEIL_PORTABLE_SOURCES
   params/effect_settings.cpp
   params/current_parameters.cpp
   params/parameter_defaults.cpp
-  params/settings_path.cpp
+  # The Windows side's settings path rules: Windows-free, so they are tested natively.
+  platform/win/settings_path.cpp
 )
 
-# The module's Windows edge.
+# The module above the platform interface (platform/*.h).
 set(LUMIVEIL_MODULE_SOURCES
   host/entry.cpp
   host/host_errors.cpp
   host/filter_pass.cpp
   platform/host_memory.cpp
-  platform/module_instance.cpp
   strips/strip_geometry.cpp
   host/output_rects.cpp
   params/unkept_parameters.cpp
@@ -52,5 +52,39 @@ set(LUMIVEIL_MODULE_SOURCES
   ui/parameter_dialog.cpp
   ui/slider_pairs.cpp
   ui/preview.cpp
-  ui/about_box.cpp
 )
+
+# The Windows side of the platform interface.
+set(LUMIVEIL_PLATFORM_WINDOWS_SOURCES
+  platform/win/module_instance.cpp
+  platform/win/module_strings.cpp
+  platform/win/message_box.cpp
+  platform/win/modifier_keys.cpp
+  platform/win/fallback_handles.cpp
+  platform/win/about_box.cpp
+  platform/win/dialog_controls.cpp
+  platform/win/dialog_window.cpp
+  platform/win/files.cpp
+  platform/win/file_dialogs.cpp
+  platform/win/settings_file.cpp
+)
+
+# The Mac side of the platform interface.
+set(LUMIVEIL_PLATFORM_MAC_SOURCES
+  platform/mac/module_strings.cpp
+  platform/mac/user_notification.cpp
+  platform/mac/message_box.cpp
+  platform/mac/modifier_keys.cpp
+  platform/mac/fallback_handles.cpp
+  platform/mac/about_box.cpp
+  platform/mac/processor_features.cpp
+  platform/mac/dialog_window.cpp
+  platform/mac/dialog_controls.cpp
+  platform/mac/files.cpp
+  platform/mac/settings_file.cpp
+  platform/mac/file_dialogs.cpp
+)
+
+set(LUMIVEIL_MAC_MODULE_SOURCES ${LUMIVEIL_PORTABLE_SOURCES} ${LUMIVEIL_MODULE_SOURCES}
+                                ${LUMIVEIL_PLATFORM_MAC_SOURCES})
+list(REMOVE_ITEM LUMIVEIL_MAC_MODULE_SOURCES engine/continuous_effect.cpp engine/region_walk.cpp)

@@ -4,10 +4,9 @@
 
 #include "host/filter_pass.h"
 #include "params/parameter_block.h"
-#include "platform/module_instance.h"
+#include "platform/about_box.h"
 #include "sdk/host_constants.h"
 #include "sdk/layout_checks.h"
-#include "ui/about_box.h"
 
 namespace {
 
@@ -47,9 +46,4 @@ extern "C" void ENTRYPOINT(int16 selector, void* record, intptr_t* /*data: not u
                            int16* result) {
     const int32 status = dispatchSelector(selector, record);
     if (result) *result = static_cast<int16>(status);
-}
-
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID /*reserved*/) {
-    if (reason == DLL_PROCESS_ATTACH) setModuleInstance(instance);
-    return TRUE;
 }

@@ -1,8 +1,7 @@
 #include "host/host_errors.h"
 
-#include <windows.h>
-
-#include "platform/module_instance.h"
+#include "platform/message_box.h"
+#include "platform/module_strings.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -13,9 +12,9 @@ constexpr int kCaptionCapacity = 128;
 void showHostError(unsigned stringId) {
     char text[kTextCapacity] = "";
     char caption[kCaptionCapacity] = "";
-    LoadStringA(moduleInstance(), stringId, text, kTextCapacity);
-    LoadStringA(moduleInstance(), IDS_ERROR_CAPTION, caption, kCaptionCapacity);
-    MessageBoxA(nullptr, text, caption, MB_OK | MB_ICONERROR);
+    loadModuleString(stringId, text, kTextCapacity);
+    loadModuleString(IDS_ERROR_CAPTION, caption, kCaptionCapacity);
+    showErrorBox(text, caption);
 }
 
 bool requireAdvanceState(AdvanceStateProc advanceState) {

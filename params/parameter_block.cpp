@@ -4,8 +4,6 @@
 
 #include "params/parameter_block.h"
 
-#include <windows.h>
-
 #include <cstring>
 
 #include "params/current_parameters.h"
@@ -13,12 +11,12 @@
 #include "params/parameter_defaults.h"
 #include "params/unkept_parameters.h"
 #include "platform/host_memory.h"
+#include "platform/modifier_keys.h"
 #include "sdk/host_constants.h"
 
 namespace {
 
 constexpr Boolean kDoNotMoveHigh = 0;
-constexpr SHORT kKeyDownBit = static_cast<SHORT>(0x8000);
 
 // What the host says of the handle's size: a handle shorter than a block is not
 // ours and is never read past its end; some hosts answer 0 for every handle,
@@ -77,7 +75,7 @@ int32 createParameterBlock(FilterRecord* record) {
 
 }  // namespace
 
-bool resetKeyDown() { return (GetAsyncKeyState(VK_MENU) & kKeyDownBit) != 0; }
+bool resetKeyDown() { return altKeyDown(); }
 
 int32 prepareParameterBlock(FilterRecord* record) {
     if (!record->parameters) return createParameterBlock(record);

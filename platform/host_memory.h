@@ -1,5 +1,5 @@
 // Relocatable memory handles: the host's handle procs when it offers a usable
-// set, otherwise an equivalent made of Windows global memory. A handle always
+// set, otherwise the module's own (platform/fallback_handles.h). A handle always
 // goes back to the mechanism that made it.
 #pragma once
 

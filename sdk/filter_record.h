@@ -1,11 +1,16 @@
-// The host's filter record and the records and callbacks it points to, laid out
-// exactly as hosts of the filter plug-in interface pass them on Windows.
-// Windows-free: pointers and integers only.
+// The host's filter record and the records and callbacks it points to: one field
+// list, laid out as hosts of the filter plug-in interface pass it on each
+// platform. Windows hosts pack the filter record to 4 bytes (so x64 pointers sit
+// at 4-byte offsets) and FilterCaseInfo to 1; 64-bit macOS hosts use natural
+// alignment throughout, which moves every filter record field from abortProc on.
+// Every other platform is laid out as the Mac, which is how the native build
+// checks the Mac layout (sdk/layout_checks.h). Pointers and integers only.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
 
+#include "host_suites.h"
 #include "host_types.h"
 
 // Callbacks are plain C functions; on i686 that is cdecl (the caller pops).
@@ -16,41 +21,30 @@ typedef OSErr (*AdvanceStateProc)(void);
 typedef void (*HostProc)(int16 selector, intptr_t* data);
 typedef void (*ProcessEventProc)(void* event);
 typedef OSErr (*ColorServicesProc)(void* info);
-typedef OSErr (*GetPropertyProc)(OSType signature, OSType key, int32 index,
-                                 intptr_t* simpleProperty, Handle* complexProperty);
-
-typedef Handle (*NewPIHandleProc)(int32 size);
-typedef void (*DisposePIHandleProc)(Handle h);
-typedef int32 (*GetPIHandleSizeProc)(Handle h);
-typedef OSErr (*SetPIHandleSizeProc)(Handle h, int32 newSize);
-typedef Ptr (*LockPIHandleProc)(Handle h, Boolean moveHigh);
-typedef void (*UnlockPIHandleProc)(Handle h);
-typedef void (*RecoverSpaceProc)(int32 size);
-typedef void (*DisposeRegularHandlePIHandleProc)(Handle h);
 }
 
-// Natural alignment, as the host declares it.
-struct HandleProcs {
-    int16 handleProcsVersion;  // usable only when exactly 1
-    int16 numHandleProcs;      // procedure slots that follow
-    NewPIHandleProc newProc;
-    DisposePIHandleProc disposeProc;
-    GetPIHandleSizeProc getSizeProc;
-    SetPIHandleSizeProc setSizeProc;
-    LockPIHandleProc lockProc;
-    UnlockPIHandleProc unlockProc;
-    RecoverSpaceProc recoverSpaceProc;
-    DisposeRegularHandlePIHandleProc disposeRegularHandleProc;
-};
-
-// The host window that owns the plug-in's dialogs (pointer-sized on both targets).
+#ifdef _WIN32
+// The host window that owns the plug-in's dialogs (pointer-sized on both widths).
 struct PlatformData {
     intptr_t hwnd;
 };
+#else
+// A Mac host names no window: the record holds a placeholder and is never read.
+struct PlatformData {
+    int16 dummy;
+};
 
+// What displayPixels takes as its platformContext on the Mac: never null there.
+struct PSPlatformContext {
+    void* fCGContextRef;  // the CoreGraphics context to draw into
+    VRect fScreenRect;    // the destination in the view's coordinates
+};
+#endif
+
+// Natural alignment on both platforms.
 struct AboutRecord {
     void* platformData;  // -> PlatformData
-    void* sSPBasic;
+    SPBasicSuite* sSPBasic;
     void* plugInRef;
     char reserved[244];
 };
@@ -83,18 +77,35 @@ typedef OSErr (*DisplayPixelsProc)(const PSPixelMap* source, const VRect* srcRec
                                    int32 dstCol, void* platformContext);
 }
 
+#ifdef _WIN32
 #pragma pack(push, 1)
+#endif
 struct FilterCaseInfo {
     char inputHandling;
     char outputHandling;
     char flags1;
     char flags2;
 };
+#ifdef _WIN32
 #pragma pack(pop)
+#endif
 
-// The host packs the filter record to 4 bytes on both targets, so x64 pointers
-// sit at 4-byte offsets.
+// Windows: packed to 4 bytes on both widths. Mac: natural alignment.
+#ifdef _WIN32
 #pragma pack(push, 4)
+#endif
+// 32-bit coordinates for hosts that offer them (all int32: no padding anywhere).
+struct BigDocumentStruct {
+    int32 PluginUsing32BitCoordinates;
+    VPoint imageSize32;
+    VRect filterRect32;
+    VRect inRect32;
+    VRect outRect32;
+    VRect maskRect32;
+    VPoint floatCoord32;
+    VPoint wholeSize32;
+};
+
 struct FilterRecord {
     int32 serialNumber;
     TestAbortProc abortProc;
@@ -134,8 +145,8 @@ struct FilterRecord {
     Point wholeSize;
     PlugInMonitor monitor;
     void* platformData;  // -> PlatformData
-    void* bufferProcs;
-    void* resourceProcs;
+    BufferProcs* bufferProcs;
+    ResourceProcs* resourceProcs;
     ProcessEventProc processEvent;
     DisplayPixelsProc displayPixels;
     HandleProcs* handleProcs;
@@ -183,7 +194,7 @@ struct FilterRecord {
     int32 outColumnBytes;
     int32 outPlaneBytes;
     void* imageServicesProcs;
-    void* propertyProcs;
+    PropertyProcs* propertyProcs;
     int16 inTileHeight;
     int16 inTileWidth;
     Point inTileOrigin;
@@ -200,14 +211,14 @@ struct FilterRecord {
     void* errorString;
     void* channelPortProcs;
     void* documentInfo;
-    void* sSPBasic;
+    SPBasicSuite* sSPBasic;
     void* plugInRef;
     int32 depth;
     Handle iCCprofileData;
     int32 iCCprofileSize;
     int32 canUseICCProfiles;
     int32 hasImageScrap;
-    void* bigDocumentData;
+    BigDocumentStruct* bigDocumentData;
     void* input3DScene;
     void* output3DScene;
     Boolean createNewLayer;
@@ -217,9 +228,11 @@ struct FilterRecord {
     int64_t maxSpace64;
     char reserved[46];
 };
+#ifdef _WIN32
 #pragma pack(pop)
+#endif
 
 extern "C" {
-// The module's one export. On i686 it is cdecl, undecorated.
+// The module's one export: a plain C function on both platforms (on i686 cdecl, undecorated).
 typedef void (*PluginEntryProc)(int16 selector, void* record, intptr_t* data, int16* result);
 }

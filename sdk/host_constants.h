@@ -22,8 +22,8 @@ constexpr int32 userCanceledErr = -128;
 constexpr int32 resNotFound = -192;  // no filter name in the string table
 constexpr int32 filterBadParameters = -30100;
 constexpr int32 filterBadMode = -30101;
-constexpr int32 kBlockNotOurs = 2002;        // the parameters handle holds someone else's block
-constexpr int32 kAlreadyReported = 1;        // cancelled, aborted, or an error box was shown
+constexpr int32 kBlockNotOurs = 2002;  // the parameters handle holds someone else's block
+constexpr int32 kAlreadyReported = 1;  // cancelled, aborted, or an error box was shown
 
 // Image modes.
 constexpr int16 plugInModeGrayScale = 1;

@@ -1,5 +1,6 @@
-// Basic types of the filter plug-in host interface, as the host lays them out on
-// Windows (i686 and x64). Windows-free, so the engine and the tests build natively.
+// Basic types of the filter plug-in host interface: fixed-width integers of the
+// same size on Windows (i686, x64) and 64-bit macOS, never `long` (4 bytes on
+// Windows x64, 8 on the Mac). Windows-free, so the engine and the tests build natively.
 #pragma once
 
 #include <cstdint>
@@ -15,7 +16,7 @@ using Fixed = int32_t;    // signed 16.16 fixed point, 0x10000 = 1.0
 using OSType = uint32_t;  // four-character code, first character most significant
 using OSErr = int16_t;
 using Ptr = char*;
-using Handle = char**;    // opaque host handle: made, locked and freed only through host_memory
+using Handle = char**;  // opaque host handle: made, locked and freed only through host_memory
 
 // A four-character code as the host stores it: 'abcd' with 'a' in the most significant byte.
 constexpr OSType fourCharCode(const char (&code)[5]) {
@@ -38,6 +39,11 @@ struct Rect {
     int16 right;
 };
 
+struct VPoint {
+    int32 v;
+    int32 h;
+};
+
 struct VRect {
     int32 top;
     int32 left;
@@ -57,5 +63,6 @@ struct PlugInMonitor {
 
 using FilterColor = uint8[4];
 
-static_assert(sizeof(Point) == 4 && sizeof(Rect) == 8 && sizeof(VRect) == 16, "geometry layout");
+static_assert(sizeof(Point) == 4 && sizeof(Rect) == 8, "geometry layout");
+static_assert(sizeof(VPoint) == 8 && sizeof(VRect) == 16, "geometry layout");
 static_assert(sizeof(RGBColor) == 6 && sizeof(PlugInMonitor) == 40, "value type layout");

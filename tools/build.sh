@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Builds both modules and reference hosts (build/win32, build/win64), the ARM64
-# module where its toolchain is present (build/win-arm64) and, unless
+# module where its toolchain is present (build/win-arm64), the Mac plug-in's two
+# slices (build/mac-x86_64, build/mac-arm64) and its bundle
+# (build/mac/LumiveilFilter.plugin) and, unless
 # --modules-only is given, the native unit tests under the sanitizers (build/native).
 # --filter-only builds the filter modules alone, as tools/package.sh ships them.
 # --demo WIDTH builds one width's (win32 or win64) filter module and reference host
@@ -40,6 +42,9 @@ if [ "${1:-}" = --demo ]; then
 fi
 build_width win32
 build_width win64
+build mac-x86_64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-x86_64-apple-macos.cmake"
+build mac-arm64 -DCMAKE_BUILD_TYPE=Release -DCMAKE_TOOLCHAIN_FILE="$root/cmake/toolchain-arm64-apple-macos.cmake"
+python3 "$root/tools/make_mac_bundle.py" "$root" "$root/build" >/dev/null
 case "${1:-}" in
   --modules-only | --filter-only) ;;
   *) build native -DCMAKE_BUILD_TYPE=Debug -DLUMIVEIL_SANITIZE=ON -DLUMIVEIL_BUILD_ROOT="$root/build" ;;

@@ -14,7 +14,11 @@ lines, when
     main.cpp, which stands above them all,
   - the parts of plughost include each other in a loop,
   - a source file of plughost lies outside its parts (only main.cpp may stay
-    at the top).
+    at the top),
+  - a room of the module includes an operating system's own interface headers
+    (<windows.h>, <commdlg.h>, ...) or a file of a platform side (platform/win/,
+    platform/mac/) from outside that side: everything above the platform
+    interface (platform/*.h) builds for every platform.
 
 Usage: tools/check_layers.py [repository root]
 """
@@ -46,7 +50,13 @@ PLUGHOST_PARTS = {
     "commands": 4,
 }
 PLUGHOST_TOP_FILES = {"main.cpp"}
-SOURCE_SUFFIXES = (".h", ".cpp")
+# The sides of the platform interface: each implements platform/*.h for one
+# operating system and alone may use that system's headers.
+PLATFORM_SIDES = ("platform/win/", "platform/mac/")
+SYSTEM_INTERFACE_HEADER = re.compile(
+    r"^(windows|windowsx|winuser|commctrl|commdlg|shlobj|objbase)\.h$|"
+    r"^(objc|CoreFoundation|CoreGraphics|ApplicationServices|AppKit|Cocoa|Carbon)/")
+SOURCE_SUFFIXES = (".h", ".cpp", ".mm")
 SKIPPED_FOLDERS = {".git", "build", "release"}
 QUOTED = re.compile(r'^\s*#\s*include\s+"([^"]+)"')
 ANGLED = re.compile(r"^\s*#\s*include\s+<([^>]+)>")
@@ -123,6 +133,12 @@ def plughost_part_name(part):
 def plughost_rank(part):
     """The rank of a part; the top of plughost above every part."""
     return PLUGHOST_PARTS.get(part, max(PLUGHOST_PARTS.values()) + 1)
+def platform_side_of(path):
+    """The platform side (e.g. "platform/win/") a file belongs to, or None."""
+    for side in PLATFORM_SIDES:
+        if path.startswith(side):
+            return side
+    return None
 
 
 def find_cycle(graph):
@@ -189,6 +205,16 @@ def check(root):
                 if plughost_rank(target_part) > plughost_rank(part):
                     problems.append(where + ": %s is above %s" % (plughost_part_name(target_part),
                                                                   plughost_part_name(part)))
+            target_side = platform_side_of(target)
+            if room in LEVELS and target_side and target_side != platform_side_of(path):
+                problems.append(where + ": only %s itself uses its own headers; the rest "
+                                "of the module goes through platform/*.h" % target_side)
+        if room in LEVELS and room != "engine" and not platform_side_of(path):
+            for number, target in system:
+                if SYSTEM_INTERFACE_HEADER.match(target):
+                    problems.append("%s:%d includes <%s>: only a platform side (%s) uses the "
+                                    "system's own headers" %
+                                    (path, number, target, ", ".join(PLATFORM_SIDES)))
         if room == "engine":
             for number, target in system:
                 if not ENGINE_SYSTEM_HEADER.match(target):

@@ -46,7 +46,10 @@ case "$width" in
   all)
     packages+=(g++ g++-mingw-w64-i686 g++-mingw-w64-x86-64 binutils-mingw-w64-i686
                binutils-mingw-w64-x86-64 wine32:i386 xauth libgtest-dev libbenchmark-dev clang
-               gimp libgimp2.0-dev xdotool x11-apps nsis)
+               gimp libgimp2.0-dev xdotool x11-apps nsis
+               # The Mac plug-in: its linker and lipo (clang above), and the emulator
+               # that its tests run it in.
+               lld-14 llvm-14 python3-unicorn)
     ;;
 esac
 

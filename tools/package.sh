@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Makes the release: builds the three filter modules and the GEGL operation for
-# Linux and for x64 and ARM64 Windows (or brings their builds up to date), checks
-# the modules' shipped bytes as a host and Windows read them, and writes
-# build/dist/Lumiveil-<version>.zip and the Windows setup, Lumiveil-<version>-setup.exe,
+# Makes the release: builds the three filter modules, the Mac plug-in and the GEGL
+# operation for Linux and for x64 and ARM64 Windows (or brings their builds up to
+# date), checks the modules' shipped bytes as a host, Windows and the Mac read them,
+# and writes build/dist/Lumiveil-<version>.zip, the Windows setup,
+# Lumiveil-<version>-setup.exe, and the Mac archive, Lumiveil-<version>-macOS.zip,
 # with SHA256SUMS beside them.
 #
 #   tools/package.sh                       the archive and setup of this working tree
@@ -52,7 +53,13 @@ package() {
       python3 "$root/tests/e2e/test_resources.py" >"$log" 2>&1 ||
       { cat "$log"; echo "package: the $arch module fails its checks; nothing packaged" >&2; exit 1; }
   done
+  log="$root/build/mac.package-checks.log"
+  LUMIVEIL_BUILD="$root/build" LUMIVEIL_SOURCE="$root" \
+    python3 "$root/tests/mac/test_mac_bundle.py" >"$log" 2>&1 ||
+    { cat "$log"; echo "package: the Mac bundle fails its checks; nothing packaged" >&2; exit 1; }
   rm -rf "$dist"
+  archive=$(python3 "$root/tools/make_package.py" --mac "$root" "$root/build" "$dist")
+  echo "package: wrote $archive ($(stat -c %s "$archive") bytes)"
   if [ ${#arches[@]} -eq 3 ]; then
     archive=$(python3 "$root/tools/make_package.py" "$root" "$root/build" "$dist")
     echo "package: wrote $archive ($(stat -c %s "$archive") bytes)"
@@ -60,7 +67,8 @@ package() {
   setup=$(python3 "$root/tools/make_setup.py" "$root" "$root/build" "$dist")
   echo "package: wrote $setup ($(stat -c %s "$setup") bytes)"
   # One sum a line, in name order, as sha256sum -c reads them.
-  (cd "$dist" && find . -maxdepth 1 -type f \( -name "Lumiveil-$version.zip" -o -name "${setup##*/}" \) \
+  (cd "$dist" && find . -maxdepth 1 -type f \( -name "Lumiveil-$version.zip" -o -name "${setup##*/}" \
+    -o -name "Lumiveil-$version-macOS.zip" \) \
     -printf '%f\n' | LC_ALL=C sort | xargs -d '\n' sha256sum -- >SHA256SUMS.new && mv SHA256SUMS.new SHA256SUMS)
   echo "package: wrote $dist/SHA256SUMS"
   echo "package: sha256 $(cat "$dist/SHA256SUMS")"
@@ -91,7 +99,10 @@ check_reproducible() {
     win32/LumiveilFilter.8bf.debug win64/LumiveilFilter.8bf.debug
     win-arm64/LumiveilFilter.8bf.debug gegl/lumiveil-gegl.so win64/lumiveil-gegl.dll
     win-arm64/lumiveil-gegl.dll "dist/Lumiveil-$version.zip" "dist/Lumiveil-$version-setup.exe"
-    dist/SHA256SUMS)
+    mac-x86_64/LumiveilFilter mac-arm64/LumiveilFilter mac/LumiveilFilter.plugin/Contents/Info.plist
+    mac/LumiveilFilter.plugin/Contents/MacOS/LumiveilFilter
+    mac/LumiveilFilter.plugin/Contents/Resources/LumiveilFilter.rsrc
+    "dist/Lumiveil-$version-macOS.zip" dist/SHA256SUMS)
   for file in "${files[@]}"; do
     cmp -s "${copies[0]}/build/$file" "${copies[1]}/build/$file" || differing+=("$file")
   done

@@ -1,5 +1,5 @@
-// Load... and Save... of the parameter dialog: the common file dialogs, then the
-// parameter files themselves (params/parameter_files.h).
+// Load... and Save... of the parameter dialog: the system's file dialogs
+// (platform/file_dialogs.h), then the parameter files themselves (params/parameter_files.h).
 #pragma once
 
 #include "sdk/host_types.h"

@@ -1,15 +1,13 @@
 // The parameter dialog: a slider and a field for each of Radiation, Amount and
 // Mist, the live preview, Load... and Save.... It keeps no copy of the values:
 // sliders and fields write straight into the effect settings, so the preview,
-// the engine and the later pass all see the same three numbers.
+// the engine and the later pass all see the same three numbers. The window
+// itself is the platform's (platform/dialog_window.h).
 
 #include "ui/parameter_dialog.h"
 
-#include <windows.h>
-
-#include <commctrl.h>  // after windows.h, which it builds on
-
-#include "platform/module_instance.h"
+#include "platform/dialog_controls.h"
+#include "platform/dialog_window.h"
 #include "resources/resource_ids.h"
 #include "sdk/host_constants.h"
 #include "ui/file_dialogs.h"
@@ -28,142 +26,114 @@ struct ParameterDialogInit {
     int32 decimalPlaces;
 };
 
-constexpr int32 kPairCount = 3;        // Radiation, Amount, Mist: settings 0, 1, 2
-constexpr int32 kWholeNumbers = 0;     // the fields show no decimals
-constexpr INT_PTR kEndedWithOk = 1;    // EndDialog codes
-constexpr INT_PTR kEndedWithCancel = 2;
-constexpr INT_PTR kDialogFailed = -1;  // DialogBoxParamA could not make the dialog
-constexpr int32 kConfirmed = 0;        // showParameterDialog's results
+constexpr int32 kPairCount = 3;     // Radiation, Amount, Mist: settings 0, 1, 2
+constexpr int32 kWholeNumbers = 0;  // the fields show no decimals
+constexpr int32 kEndedWithOk = 1;   // endDialog codes
+constexpr int32 kEndedWithCancel = 2;
+constexpr int32 kConfirmed = 0;  // showParameterDialog's results
 constexpr int32 kCancelled = 1;
-constexpr int kCheckBoxTicked = BST_CHECKED;
-constexpr LRESULT kNoSuchControl = -1;  // what the Preview box's check state reads as when it is missing
 
-// The host record of the open dialog; every message after WM_INITDIALOG uses it.
+// The host record of the open dialog; every event after onInit uses it.
 FilterRecord* dialogHostRecord = nullptr;
 
-// The owner of the module's dialogs: the host window, when the host named a real one.
-HWND hostWindowOf(const FilterRecord* record) {
-    const PlatformData* platform = static_cast<const PlatformData*>(record->platformData);
-    if (!platform || platform->hwnd == 0) return nullptr;
-    HWND window = reinterpret_cast<HWND>(platform->hwnd);
-    // A handle that names no window would make the dialog fail to open at all.
-    return IsWindow(window) ? window : nullptr;
-}
-
-BOOL onInitDialog(HWND dialog, const ParameterDialogInit* init) {
+bool onInit(DialogWindow dialog, void* context) {
+    const ParameterDialogInit* init = static_cast<const ParameterDialogInit*>(context);
     dialogHostRecord = init->record;
-    setUpPreview(dialogHostRecord, dialog);  // the dialog opens even when the preview cannot show anything
+    setUpPreview(dialogHostRecord,
+                 dialog);  // the dialog opens even when the preview cannot show anything
     setPreviewShowsEffect(1);
-    setCheckBox(dialog, IDC_PREVIEW_CHECK, 1);
-    bindPairs(dialog, init->pairCount, init->firstSliderId, init->firstFieldId, init->decimalPlaces);
-    return FALSE;  // the focus is on the first field already
+    setCheckBox(dialog, IDC_PREVIEW_CHECK, true);
+    bindPairs(dialog, init->pairCount, init->firstSliderId, init->firstFieldId,
+              init->decimalPlaces);
+    return true;  // the focus is on the first field already
 }
 
-BOOL onPaint(HWND dialog) {
-    if (!GetUpdateRect(dialog, nullptr, FALSE)) return FALSE;
-    PAINTSTRUCT paint;
-    HDC deviceContext = BeginPaint(dialog, &paint);
-    if (deviceContext) paintPreview(dialogHostRecord, dialog, deviceContext);
-    EndPaint(dialog, &paint);
-    return FALSE;
+void onPaint(DialogWindow dialog, void* drawingContext) {
+    paintPreview(dialogHostRecord, dialog, drawingContext);
 }
 
-void reshowEverything(HWND dialog) {
+void reshowEverything(DialogWindow dialog) {
     const PairRun run = boundPairs();
     showAllPairs(dialog, run.pairCount, run.firstSliderId);
     refreshPreview(dialogHostRecord, dialog);
 }
 
-BOOL onOk(HWND dialog) {
+bool onOk(DialogWindow dialog) {
     const int32 failedField = validateAllPairs(dialog);
     if (failedField > 0) {
-        focusField(dialog, failedField);
-        MessageBeep(MB_ICONEXCLAMATION);
-        return TRUE;
+        focusSelectingAll(dialog, failedField);
+        warningBeep();
+        return true;
     }
-    EndDialog(dialog, kEndedWithOk);
-    return FALSE;
+    endDialog(dialog, kEndedWithOk);
+    return false;
 }
 
-void onLoad(HWND dialog) {
+void onLoad(DialogWindow dialog) {
     if (loadParameterFile() == noErr) reshowEverything(dialog);
 }
 
-void onPreviewBox(HWND dialog) {
-    HWND box = GetDlgItem(dialog, IDC_PREVIEW_CHECK);
-    const LRESULT state = box ? SendMessageA(box, BM_GETCHECK, 0, 0) : kNoSuchControl;
-    setPreviewShowsEffect(state == kCheckBoxTicked || state == kNoSuchControl ? 1 : 0);
+void onPreviewBox(DialogWindow dialog) {
+    const int32 state = checkBoxState(dialog, IDC_PREVIEW_CHECK);
+    setPreviewShowsEffect(state == kCheckBoxTicked || state == kNoControl ? 1 : 0);
     reshowEverything(dialog);
 }
 
-void onFieldChange(HWND dialog, int32 fieldId, HWND field) {
+void onFieldChange(DialogWindow dialog, int32 fieldId) {
     // Only what the user types counts: texts the dialog writes itself arrive
     // while the focus is elsewhere.
-    if (GetFocus() != field) return;
+    if (!controlHasFocus(dialog, fieldId)) return;
     if (takeTypedValue(dialog, fieldId)) refreshPreview(dialogHostRecord, dialog);
 }
 
-BOOL onCommand(HWND dialog, int32 controlId, int32 notification, HWND control) {
+bool onCommand(DialogWindow dialog, int32 controlId, ControlNotification notification) {
     switch (controlId) {
         case IDC_OK:
             return onOk(dialog);
         case IDC_CANCEL:
-            EndDialog(dialog, kEndedWithCancel);
-            return FALSE;
+            endDialog(dialog, kEndedWithCancel);
+            return false;
         case IDC_LOAD:
             onLoad(dialog);
-            return FALSE;
+            return false;
         case IDC_SAVE:
             saveParameterFile();  // a failed save changes nothing the user sees
-            return FALSE;
+            return false;
         case IDC_PREVIEW_CHECK:
-            if (notification == BN_CLICKED || notification == BN_DOUBLECLICKED) onPreviewBox(dialog);
-            return FALSE;
+            if (notification == ControlNotification::clicked ||
+                notification == ControlNotification::doubleClicked) {
+                onPreviewBox(dialog);
+            }
+            return false;
         default:
-            if (isPairField(controlId) && notification == EN_CHANGE) onFieldChange(dialog, controlId, control);
-            return FALSE;
+            if (isPairField(controlId) && notification == ControlNotification::textChanged) {
+                onFieldChange(dialog, controlId);
+            }
+            return false;
     }
 }
 
-BOOL onSliderScroll(HWND dialog, int32 scrollCode, HWND slider) {
-    // Only the thumb counts. Arrow and page keys, Home and End, clicks in the
-    // channel and the wheel move the thumb without changing the setting.
-    if (scrollCode != TB_THUMBPOSITION && scrollCode != TB_THUMBTRACK) return FALSE;
-    if (!takeSliderPosition(dialog, slider)) return FALSE;
+void onSliderMoved(DialogWindow dialog, int32 sliderId) {
+    if (!takeSliderPosition(dialog, sliderId)) return;
     // During a drag the preview follows every notification at once.
     renderPreview(dialogHostRecord);
     paintPreviewNow(dialogHostRecord, dialog);
-    return FALSE;
 }
 
-INT_PTR CALLBACK parameterDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-    switch (message) {
-        case WM_INITDIALOG:
-            return onInitDialog(dialog, reinterpret_cast<const ParameterDialogInit*>(lParam));
-        case WM_PAINT:
-            return onPaint(dialog);
-        case WM_COMMAND:
-            return onCommand(dialog, LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
-        case WM_HSCROLL:
-        case WM_VSCROLL:
-            return onSliderScroll(dialog, LOWORD(wParam), reinterpret_cast<HWND>(lParam));
-        default:
-            return FALSE;
-    }
-}
+const DialogEvents kParameterDialogEvents = {onInit, onCommand, onSliderMoved, onPaint};
 
 }  // namespace
 
 int32 showParameterDialog(FilterRecord* record) {
-    ParameterDialogInit init = {record, kPairCount, IDC_RADIATION_SLIDER, IDC_RADIATION_FIELD, kWholeNumbers};
-    const INT_PTR ended = DialogBoxParamA(moduleInstance(), IDD_PARAMETERS, hostWindowOf(record),
-                                          parameterDialogProc, reinterpret_cast<LPARAM>(&init));
+    ParameterDialogInit init = {record, kPairCount, IDC_RADIATION_SLIDER, IDC_RADIATION_FIELD,
+                                kWholeNumbers};
+    const DialogOutcome outcome =
+        runParameterDialogWindow(record->platformData, kParameterDialogEvents, &init);
     // The host's output buffer goes back as delivered, the preview's own buffers go.
     closePreview(record);
-    if (ended == kDialogFailed) {
-        const DWORD error = GetLastError();
+    if (!outcome.opened) {
         // Never report a dialog that did not open as confirmed.
-        return error != 0 ? static_cast<int32>(error) : kAlreadyReported;
+        return outcome.error != 0 ? outcome.error : kAlreadyReported;
     }
-    return ended == kEndedWithCancel ? kCancelled : kConfirmed;
+    return outcome.endCode == kEndedWithCancel ? kCancelled : kConfirmed;
 }

@@ -5,6 +5,7 @@
 
 #include "engine/effect_tables.h"
 #include "params/effect_settings.h"
+#include "platform/dialog_controls.h"
 #include "resources/resource_ids.h"
 #include "sdk/host_constants.h"
 #include "strips/module_effect.h"
@@ -51,13 +52,9 @@ int32 divideRoundingUp(int32 a, int32 b) { return (a + b - 1) / b; }
 
 int16 scaleCoordinateDown(int32 coordinate, int32 factor) {
     const int32 half = factor / 2;
-    const int32 scaled = coordinate >= 0 ? (coordinate + half) / factor : (coordinate - half) / factor;
+    const int32 scaled =
+        coordinate >= 0 ? (coordinate + half) / factor : (coordinate - half) / factor;
     return static_cast<int16>(scaled);
-}
-
-Rect hostRectOf(const RECT& rect) {
-    return Rect{static_cast<int16>(rect.top), static_cast<int16>(rect.left),
-                static_cast<int16>(rect.bottom), static_cast<int16>(rect.right)};
 }
 
 bool rectContains(const Rect& outer, const Rect& inner) {
@@ -72,12 +69,13 @@ int32 planeCount(int16 loPlane, int16 hiPlane) { return hiPlane - loPlane + 1; }
 // say after the delivery (some hosts set outLoPlane and outHiPlane to 0 there).
 int32 outputPixelBytes(const FilterRecord* record) { return record->planes; }
 
-// The frame control's rectangle in the dialog's client coordinates.
-bool frameInClient(HWND dialog, RECT* frame) {
-    HWND frameControl = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
-    if (!frameControl || !GetWindowRect(frameControl, frame)) return false;
-    MapWindowPoints(HWND_DESKTOP, dialog, reinterpret_cast<POINT*>(frame), 2);
-    return true;
+// The frame control's rectangle in the dialog's coordinates.
+bool frameInDialog(DialogWindow dialog, Rect* frame) {
+    return controlBounds(dialog, IDC_PREVIEW_FRAME, frame);
+}
+
+void paintWithRecord(DialogWindow dialog, void* drawingContext, void* record) {
+    paintPreview(static_cast<FilterRecord*>(record), dialog, drawingContext);
 }
 
 bool hostCanSample(const FilterRecord* record) {
@@ -109,13 +107,15 @@ FilterRecord previewView(const FilterRecord* record) {
 // The full-size row under reduced row r, within the full-size bounds given.
 int32 fullSizeRow(int32 reducedRow, const Rect& bounds) {
     const Rect& reducedImage = preview.reducedImage;
-    const int32 row = clampToSpan(reducedRow, reducedImage.top, reducedImage.bottom - 1) * preview.factor;
+    const int32 row =
+        clampToSpan(reducedRow, reducedImage.top, reducedImage.bottom - 1) * preview.factor;
     return clampToSpan(row, bounds.top, bounds.bottom - 1);
 }
 
 int32 fullSizeColumn(int32 reducedColumn, const Rect& bounds) {
     const Rect& reducedImage = preview.reducedImage;
-    const int32 column = clampToSpan(reducedColumn, reducedImage.left, reducedImage.right - 1) * preview.factor;
+    const int32 column =
+        clampToSpan(reducedColumn, reducedImage.left, reducedImage.right - 1) * preview.factor;
     return clampToSpan(column, bounds.left, bounds.right - 1);
 }
 
@@ -165,7 +165,8 @@ void reduceInput(const FilterRecord* record) {
         const uint8* sourceRow = source + ptrdiff_t(y - delivered.top) * record->inRowBytes;
         for (int32 column = reduced.left; column < reduced.right; ++column) {
             const int32 x = fullSizeColumn(column, delivered);
-            std::memcpy(target, sourceRow + ptrdiff_t(x - delivered.left) * pixelBytes, size_t(pixelBytes));
+            std::memcpy(target, sourceRow + ptrdiff_t(x - delivered.left) * pixelBytes,
+                        size_t(pixelBytes));
             target += pixelBytes;
         }
     }
@@ -178,8 +179,8 @@ bool keepDeliveredOutput(const FilterRecord* record) {
     if (!copy) return false;
     const uint8* source = static_cast<const uint8*>(record->outData);
     for (int32 row = 0; row < rows; ++row) {
-        std::memcpy(copy + ptrdiff_t(row) * rowDataBytes, source + ptrdiff_t(row) * record->outRowBytes,
-                    size_t(rowDataBytes));
+        std::memcpy(copy + ptrdiff_t(row) * rowDataBytes,
+                    source + ptrdiff_t(row) * record->outRowBytes, size_t(rowDataBytes));
     }
     preview.deliveredOutput = copy;
     preview.outputRowDataBytes = rowDataBytes;
@@ -261,7 +262,8 @@ Rect insetRect(const Rect& rect, int32 by) {
                 static_cast<int16>(rect.bottom - by), static_cast<int16>(rect.right - by)};
 }
 
-int32 previewReductionFactor(int32 imageWidth, int32 imageHeight, int32 frameWidth, int32 frameHeight) {
+int32 previewReductionFactor(int32 imageWidth, int32 imageHeight, int32 frameWidth,
+                             int32 frameHeight) {
     if (imageWidth < 1 || imageHeight < 1 || frameWidth < 1 || frameHeight < 1) return 0;
     const int32 fitWidth = frameWidth < imageWidth ? frameWidth : imageWidth;
     const int32 fitHeight = frameHeight < imageHeight ? frameHeight : imageHeight;
@@ -279,17 +281,16 @@ Rect scaleRectDown(const Rect& rect, int32 factor) {
     return scaled;
 }
 
-int32 setUpPreview(FilterRecord* record, HWND dialog) {
+int32 setUpPreview(FilterRecord* record, DialogWindow dialog) {
     releasePreviewBuffers();  // nothing of an earlier opening carries over
 
-    HWND frameControl = GetDlgItem(dialog, IDC_PREVIEW_FRAME);
-    RECT window;
-    if (!frameControl || !GetWindowRect(frameControl, &window)) return noErr;
-    const Rect frame = insetRect(hostRectOf(window), kFrameInset);
+    Rect frameControl;
+    if (!frameInDialog(dialog, &frameControl)) return noErr;
+    const Rect frame = insetRect(frameControl, kFrameInset);
     // An empty selection (or a frame too small to hold a pixel) has no factor:
     // the record is left alone and the frame stays empty.
-    const int32 factor = previewReductionFactor(widthOf(record->filterRect), heightOf(record->filterRect),
-                                                widthOf(frame), heightOf(frame));
+    const int32 factor = previewReductionFactor(
+        widthOf(record->filterRect), heightOf(record->filterRect), widthOf(frame), heightOf(frame));
     if (factor == 0 || record->planes < kColourChannels) return paramErr;
     preview.factor = factor;
 
@@ -312,34 +313,31 @@ void renderPreview(FilterRecord* record) {
     processStrip(&view);
 }
 
-int32 invalidatePreview(HWND dialog) {
-    RECT frame;
-    if (!frameInClient(dialog, &frame)) return nilHandleErr;
-    InvalidateRect(dialog, &frame, FALSE);  // the image covers what it draws; no erase, no flicker
+int32 invalidatePreview(DialogWindow dialog) {
+    Rect frame;
+    if (!frameInDialog(dialog, &frame)) return nilHandleErr;
+    invalidateDialogArea(dialog, frame);  // the image covers what it draws; no erase, no flicker
     return noErr;
 }
 
-int32 refreshPreview(FilterRecord* record, HWND dialog) {
+int32 refreshPreview(FilterRecord* record, DialogWindow dialog) {
     renderPreview(record);
     invalidatePreview(dialog);
     return noErr;
 }
 
-void paintPreview(FilterRecord* record, HWND dialog, HDC deviceContext) {
-    RECT frame;
-    if (!frameInClient(dialog, &frame)) return;
-    FrameRect(deviceContext, &frame, static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH)));
-    displayPreview(record, hostRectOf(frame), deviceContext);
+void paintPreview(FilterRecord* record, DialogWindow dialog, void* drawingContext) {
+    Rect frame;
+    if (!frameInDialog(dialog, &frame)) return;
+    outlineArea(drawingContext, frame);
+    displayPreview(record, frame, drawingContext);
 }
 
-void paintPreviewNow(FilterRecord* record, HWND dialog) {
-    HDC deviceContext = GetDCEx(dialog, nullptr, DCX_CACHE | DCX_LOCKWINDOWUPDATE);
-    if (!deviceContext) return;
-    paintPreview(record, dialog, deviceContext);
-    ReleaseDC(dialog, deviceContext);
+void paintPreviewNow(FilterRecord* record, DialogWindow dialog) {
+    paintDialogNow(dialog, paintWithRecord, record);
 }
 
-void displayPreview(FilterRecord* record, const Rect& frame, HDC deviceContext) {
+void displayPreview(FilterRecord* record, const Rect& frame, void* drawingContext) {
     // Without usable data the inside of the frame stays plain.
     if (!preview.ready || !record || !record->displayPixels) return;
     const FilterRecord view = previewView(record);
@@ -351,8 +349,8 @@ void displayPreview(FilterRecord* record, const Rect& frame, HDC deviceContext) 
     pixels.bounds = VRect{source.top, source.left, source.bottom, source.right};
     pixels.imageMode = view.imageMode;
     pixels.rowBytes = filtered ? view.outRowBytes : view.inRowBytes;
-    pixels.colBytes = filtered ? outputPixelBytes(&view)
-                               : planeCount(view.inLoPlane, view.inHiPlane);
+    pixels.colBytes =
+        filtered ? outputPixelBytes(&view) : planeCount(view.inLoPlane, view.inHiPlane);
     pixels.planeBytes = kPlaneBytes;
     pixels.baseAddr = filtered ? view.outData : view.inData;
 
@@ -368,8 +366,8 @@ void displayPreview(FilterRecord* record, const Rect& frame, HDC deviceContext) 
     // Hosts of this interface take the device context from platformData while
     // they draw; the host's own pointer goes back right after.
     void* hostPlatformData = record->platformData;
-    record->platformData = deviceContext;
-    record->displayPixels(&pixels, &shown, row, column, deviceContext);
+    record->platformData = drawingContext;
+    record->displayPixels(&pixels, &shown, row, column, drawingContext);
     record->platformData = hostPlatformData;
 }
 

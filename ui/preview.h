@@ -9,8 +9,7 @@
 // and the same rate either way.
 #pragma once
 
-#include <windows.h>
-
+#include "platform/dialog_window.h"
 #include "sdk/filter_record.h"
 
 // Geometry, chosen once at set-up and kept in the host record.
@@ -24,24 +23,25 @@ Rect scaleRectDown(const Rect& rect, int32 factor);
 // The rectangle shrunk by `by` on every side.
 Rect insetRect(const Rect& rect, int32 by);
 
-// At WM_INITDIALOG: geometry, the one advanceState, the first render. 0 also when
+// When the dialog opens: geometry, the one advanceState, the first render. 0 also when
 // the dialog has no frame; an error code when there is nothing usable to show (an
 // empty selection, a failed advanceState, data the engine cannot use, no memory),
 // after which renders and paints leave the frame empty.
-int32 setUpPreview(FilterRecord* record, HWND dialog);
+int32 setUpPreview(FilterRecord* record, DialogWindow dialog);
 // prepareEffect and the kernel over the reduced image; draws nothing.
 void renderPreview(FilterRecord* record);
-// Repaints the frame at the next WM_PAINT; nilHandleErr without a frame control.
-int32 invalidatePreview(HWND dialog);
+// Repaints the frame at the dialog's next painting; nilHandleErr without a frame control.
+int32 invalidatePreview(DialogWindow dialog);
 // renderPreview, then invalidatePreview; 0.
-int32 refreshPreview(FilterRecord* record, HWND dialog);
+int32 refreshPreview(FilterRecord* record, DialogWindow dialog);
 // The black frame and, when there is something to show, the image centred in it.
-void paintPreview(FilterRecord* record, HWND dialog, HDC deviceContext);
-// paintPreview at once on the dialog's own device context (during a slider drag).
-void paintPreviewNow(FilterRecord* record, HWND dialog);
+void paintPreview(FilterRecord* record, DialogWindow dialog, void* drawingContext);
+// paintPreview at once, outside the dialog's painting (during a slider drag).
+void paintPreviewNow(FilterRecord* record, DialogWindow dialog);
 // The displayPixels call for a frame given in the dialog's client coordinates.
-// platformData holds the device context during the call and is put back after it.
-void displayPreview(FilterRecord* record, const Rect& frame, HDC deviceContext);
+// platformData holds the drawing context (a device context on Windows) during
+// the call and is put back after it.
+void displayPreview(FilterRecord* record, const Rect& frame, void* drawingContext);
 
 // 1: the preview shows the filtered image; 0: the unfiltered one.
 int32 previewShowsEffect();

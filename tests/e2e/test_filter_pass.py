@@ -14,6 +14,11 @@ STRIP = 32
 MARGIN_BEFORE = 96
 MARGIN_AFTER = 97
 
+# Whole pictures (130 x 90) by planes and settings, and a selection of a 120 x 100
+# picture: also run on the Mac slices by tests/mac/test_mac_emulated.py.
+WHOLE_IMAGE_CASES = ((3, (50, 50, 0)), (4, (100, 100, 100)), (3, (0, 100, 80)))
+SELECTION_CASE = ((20, 90, 30), (20, 30, 83, 101))
+
 
 def test_picture(width, height, channels=3, seed=7):
     """Gradients, hard edges, dark areas and noise: every path of the kernel."""
@@ -158,14 +163,13 @@ class FilterPass(HostTestCase):
                          run.report())
 
     def test_a_selection_reads_real_neighbours_and_leaves_the_rest_alone(self):
-        settings = (20, 90, 30)
-        rect = (20, 30, 83, 101)
+        settings, rect = SELECTION_CASE
         run, source, out = self.repeat_run(settings, ["--rect", "%d,%d,%d,%d" % rect])
         self.assertEqual(run.result("start"), 0, run.report())
         self.assertImagesEqual(read_png(out), self.reference(source, settings, rect))
 
     def test_whole_images_equal_the_reference_with_three_and_four_planes(self):
-        for planes, settings in ((3, (50, 50, 0)), (4, (100, 100, 100)), (3, (0, 100, 80))):
+        for planes, settings in WHOLE_IMAGE_CASES:
             picture = test_picture(130, 90, channels=planes)
             run, source, out = self.repeat_run(settings, ["--planes", str(planes)], picture=picture)
             self.assertEqual(run.result("start"), 0, run.report())

@@ -9,6 +9,19 @@ from blocks import native_block
 from harness import HostTestCase, Image, main, module_path, read_png, write_png, NATIVE_BUILD
 from test_filter_pass import test_picture
 
+# Pictures of 140 x 90 with these planes and selections, filtered at PADDING_SETTINGS
+# by hosts with and without padding: also run on the Mac slices by
+# tests/mac/test_mac_emulated.py.
+PADDING_CASES = [
+    ("whole image", 3, None),
+    ("whole image, four planes", 4, None),
+    ("touching the top and left", 3, "0,0,40,50"),
+    ("touching the bottom", 3, "60,20,90,100"),
+    ("touching the right", 4, "10,70,50,140"),
+    ("one column at the right edge", 3, "0,139,90,140"),
+]
+PADDING_SETTINGS = (60, 80, 20)
+
 
 class HostCompatibility(HostTestCase):
     def repeat(self, source, out, settings, extra):
@@ -19,15 +32,7 @@ class HostCompatibility(HostTestCase):
                               "--params", params] + extra)
 
     def test_hosts_without_padding_get_the_same_bytes(self):
-        cases = [
-            ("whole image", 3, None),
-            ("whole image, four planes", 4, None),
-            ("touching the top and left", 3, "0,0,40,50"),
-            ("touching the bottom", 3, "60,20,90,100"),
-            ("touching the right", 4, "10,70,50,140"),
-            ("one column at the right edge", 3, "0,139,90,140"),
-        ]
-        for what, planes, rect in cases:
+        for what, planes, rect in PADDING_CASES:
             with self.subTest(what):
                 source = self.path("in-%d.png" % planes)
                 write_png(source, test_picture(140, 90, channels=planes, seed=planes))
@@ -35,7 +40,7 @@ class HostCompatibility(HostTestCase):
                 outputs = []
                 for padding in ("yes", "no"):
                     out = self.path("out-%s.png" % padding)
-                    run = self.repeat(source, out, (60, 80, 20), extra + ["--padding", padding])
+                    run = self.repeat(source, out, PADDING_SETTINGS, extra + ["--padding", padding])
                     self.assertEqual(run.result("start"), 0, run.report())
                     if padding == "no":
                         # Nothing outside the image was asked for.

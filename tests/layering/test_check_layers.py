@@ -3,7 +3,8 @@ and every loop, in a small tree of its own: params/ (level 2) including host/
 (level 4) quoted with a folder, angled, relative, and without a folder from
 beside the file (a loop); a .cpp and .h pair looping with another; and
 plughost's parts: one including a part above it, two siblings looping through
-files that form no loop themselves, and a stray file at plughost's top."""
+files that form no loop themselves, and a stray file at plughost's top; and the
+system's own headers or a platform side's files used above the platform interface."""
 
 import os
 import shutil
@@ -31,6 +32,10 @@ CLEAN = {
     "plughost/dialog/steps.h": "#pragma once\n",
     "plughost/module/session.h": "#pragma once\n",
     "plughost/module/loader.h": "#pragma once\n",
+    "platform/files.h": "#pragma once\n",
+    "platform/win/files.cpp": '#include "platform/files.h"\n#include "platform/win/handles.h"\n'
+                              "#include <windows.h>\n",
+    "platform/win/handles.h": "#pragma once\n#include <windows.h>\n#include <commdlg.h>\n",
 }
 
 
@@ -98,6 +103,20 @@ class CheckLayersTests(unittest.TestCase):
         self.assertEqual(len(problems), 1, problems)
         self.assertTrue(problems[0].startswith("plughost/trace.cpp: plughost keeps only main.cpp"),
                         problems)
+    def test_system_headers_and_platform_sides_above_the_interface_are_caught(self):
+        cases = {"<windows.h>": "includes <windows.h>: only a platform side",
+                 "<commdlg.h>": "includes <commdlg.h>: only a platform side",
+                 "<objc/runtime.h>": "includes <objc/runtime.h>: only a platform side",
+                 '"platform/win/handles.h"': "only platform/win/ itself uses its own headers"}
+        for form, expected in cases.items():
+            for path in ("ui/dialog.cpp", "params/files.cpp", "platform/host_memory.cpp",
+                         "platform/mac/files.cpp"):
+                if path.startswith("platform/mac/") and form.startswith("<"):
+                    continue  # a platform side may use its system's headers
+                with self.subTest(form=form, path=path):
+                    problems = self.problems({path: "#include %s\n" % form})
+                    self.assertTrue(any(problem.startswith(path + ":1") and expected in problem
+                                        for problem in problems), problems)
 
 
 if __name__ == "__main__":

@@ -9,7 +9,7 @@
 
 #include "params/parameter_defaults.h"
 #include "params/parameter_file_codec.h"
-#include "params/settings_path.h"
+#include "platform/win/settings_path.h"
 
 namespace {
 

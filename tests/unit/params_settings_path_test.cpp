@@ -6,7 +6,7 @@
 #include <iterator>
 #include <string>
 
-#include "params/settings_path.h"
+#include "platform/win/settings_path.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
 // The About box: the About picture in a bordered popup over the host's window,
 // closed by a click on the picture, Enter or Escape.
 
-#include "ui/about_box.h"
+#include "platform/about_box.h"
 
 #include <windows.h>
 
-#include "platform/module_instance.h"
+#include "platform/win/module_instance.h"
 #include "resources/resource_ids.h"
 
 namespace {
@@ -87,7 +87,8 @@ INT_PTR CALLBACK aboutDialogProc(HWND box, UINT message, WPARAM wParam, LPARAM l
         case WM_COMMAND:
             return onCommand(box, HIWORD(wParam));
         case WM_DESTROY:
-            // A box destroyed without a closing command (its owner went away) takes its brush along.
+            // A box destroyed without a closing command (its owner went away) takes its brush
+            // along.
             deleteBackgroundBrush();
             return FALSE;
         default:

@@ -1,4 +1,4 @@
-#include "params/settings_path.h"
+#include "platform/win/settings_path.h"
 
 #include <cstring>
 

@@ -10,7 +10,7 @@
 //
 // A path is a length-prefixed string of at most 255 characters with a zero byte
 // kept behind the last character, so pathText() can go straight to the system.
-// The Windows side builds it step by step around its two CreateDirectoryA calls:
+// platform/win/settings_file.cpp builds it step by step around its folder calls:
 //
 //   startSettingsPath(path, baseFolder);
 //   appendToPath(path, kMakerFolder);    CreateDirectoryA(pathText(path), nullptr);
