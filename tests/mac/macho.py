@@ -315,7 +315,8 @@ def parse_slice(data):
                  dyld_info, code_signature)
 
 
-def _uleb(data, at):
+def _leb(data, at, signed):
+    """A LEB128 number at data[at]: its value and the offset after it."""
     value, shift = 0, 0
     while True:
         byte = data[at]
@@ -323,20 +324,17 @@ def _uleb(data, at):
         value |= (byte & 0x7F) << shift
         shift += 7
         if not byte & 0x80:
+            if signed and byte & 0x40:
+                value -= 1 << shift
             return value, at
+
+
+def _uleb(data, at):
+    return _leb(data, at, False)
 
 
 def _sleb(data, at):
-    value, shift = 0, 0
-    while True:
-        byte = data[at]
-        at += 1
-        value |= (byte & 0x7F) << shift
-        shift += 7
-        if not byte & 0x80:
-            if byte & 0x40:
-                value -= 1 << shift
-            return value, at
+    return _leb(data, at, True)
 
 
 REBASE_OPCODE_MASK = 0xF0
