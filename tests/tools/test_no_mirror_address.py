@@ -10,6 +10,9 @@ SOURCE = os.path.dirname(os.path.dirname(os.path.dirname(os.path.abspath(__file_
 FOLDERS = ("tools", "cmake", "tests")
 # A scheme and its separator, as an address of any kind begins.
 ADDRESS = re.compile(r"\b[a-z][a-z0-9+.-]*:" + "//")
+# Names that look like addresses but are never fetched: the document type that
+# every Info.plist declares is an identifier of the format.
+NAMES = ("http:" + "//www.apple.com/DTDs/PropertyList-1.0.dtd",)
 
 
 def text_files():
@@ -30,6 +33,8 @@ class NoMirrorAddressTests(unittest.TestCase):
             except (UnicodeDecodeError, OSError):
                 continue  # pictures and other binary files
             for number, line in enumerate(lines, 1):
+                for name in NAMES:
+                    line = line.replace(name, "")
                 if ADDRESS.search(line):
                     found.append("%s:%d: %s" % (os.path.relpath(path, SOURCE), number, line.strip()))
         self.assertEqual(found, [], "\n".join(found))
