@@ -49,7 +49,9 @@ case "$width" in
                gimp libgimp2.0-dev xdotool x11-apps nsis
                # The Mac plug-in: its linker and lipo (clang above), and the emulator
                # that its tests run it in.
-               lld-14 llvm-14 python3-unicorn)
+               lld-14 llvm-14 python3-unicorn
+               # The ARM64 toolchain's build from source.
+               clang-14 dpkg-dev)
     ;;
 esac
 
@@ -77,21 +79,42 @@ install_emulator() {
   fi
 }
 
-timed packages install_packages || exit 1
+# What the GIMP 3 root and the Windows GEGL need of this machine.
+install_root_tools() {
+  apt_missing debootstrap libgegl-dev gegl
+  apt_install "$who" "${apt_need[@]}"
+}
+
+# The GIMP 3 root and the Windows GEGL are made in Debian roots of their own, so
+# they ask this machine for debootstrap and the GEGL files alone: with those in
+# place they start at once and run beside this machine's packages and the ARM64
+# toolchain, filling the cores that downloads and unpacking leave idle.
+started=$SECONDS
+if [ "$width" = all ]; then
+  timed "root tools" install_root_tools || exit 1
+  # Without the GIMP 3 root the rest is still worth installing; its tests then say why.
+  { timed "GIMP 3 root" "$root/tools/make-gimp3-root.sh" ||
+      echo "install-deps: no GIMP 3 root (the reason above)" >&2; } &
+  gimp3_root=$!
+  # The Windows GEGL that the operation's Windows DLLs are built against and tested in.
+  { timed "Windows GEGL" "$root/tools/build-gegl-windows.sh" ||
+      echo "install-deps: no Windows GEGL (the reason above); no lumiveil-gegl.dll is built and the gegl-windows tests fail (or count as skipped where this machine cannot make it)" >&2; } &
+  gegl_windows=$!
+fi
+# A failure here waits for the lanes beside it, so that none is left running alone.
+timed packages install_packages || { wait; exit 1; }
 # The demo registers an emulator installed earlier (its registration does not
 # outlive a restart), but installs none: it runs the 64-bit module instead.
 if [ "$width" = all ]; then
-  timed emulator install_emulator || exit 1
+  timed emulator install_emulator || { wait; exit 1; }
 fi
 "$root/tools/ia32-status" --register
 if [ "$width" != all ]; then
   echo "install-deps: what the $width demo needs is present"
   exit 0
 fi
-# Without the GIMP 3 root the rest is still worth installing; its tests then say why.
-timed "GIMP 3 root" "$root/tools/make-gimp3-root.sh" || echo "install-deps: no GIMP 3 root (the reason above)" >&2
 { timed "ARM64 toolchain" "$root/tools/build-arm64-toolchain.sh" && timed "arm64 Wine root" "$root/tools/arm64-root.sh"; } ||
   echo "install-deps: no ARM64 toolchain or emulated arm64 Wine (the reason above); the ARM64 tests will be skipped" >&2
-# The Windows GEGL that the operation's Windows DLLs are built against and tested in.
-timed "Windows GEGL" "$root/tools/build-gegl-windows.sh" || echo "install-deps: no Windows GEGL (the reason above); no lumiveil-gegl.dll is built and the gegl-windows tests fail (or count as skipped where this machine cannot make it)" >&2
+wait "$gimp3_root" "$gegl_windows"
+echo "install: all $((SECONDS - started)) s"
 echo "install-deps: all packages present"
