@@ -59,6 +59,7 @@ install_packages() {
   if [[ " ${packages[*]} " == *:i386\ * ]] && ! dpkg --print-foreign-architectures | grep -qx i386; then
     apt_require_root "$who" wine32:i386 || return 1
     dpkg --add-architecture i386
+    apt_lists_refreshed=no  # the lists at hand have no i386 packages yet
   fi
   apt_missing "${packages[@]}"
   apt_install "$who" "${apt_need[@]}"
