@@ -24,11 +24,19 @@ endfunction()
 
 # The emulated ARM64 tests take about twice as long as the others: in one prefix
 # they would outlast the rest of the suite, so these run in a second one beside it.
+# So do the longest 32-bit ones where the 32-bit Wine runs emulated too.
 set(LUMIVEIL_ARM64_SECOND_PREFIX test_plughost test_dialog test_about)
+set(LUMIVEIL_WIN32_SECOND_PREFIX test_dialog_script test_dialog)
+if(ia32_status MATCHES "^emulated")
+  set(LUMIVEIL_WIN32_EMULATED ON)
+endif()
 
 function(lumiveil_add_e2e name script arch needs_wine)
   set(prefix wine-${arch})
   if(arch STREQUAL "win-arm64" AND name IN_LIST LUMIVEIL_ARM64_SECOND_PREFIX)
+    set(prefix wine-${arch}-second)
+  endif()
+  if(arch STREQUAL "win32" AND LUMIVEIL_WIN32_EMULATED AND name IN_LIST LUMIVEIL_WIN32_SECOND_PREFIX)
     set(prefix wine-${arch}-second)
   endif()
   add_test(NAME e2e.${arch}.${name} COMMAND Python3::Interpreter ${script})
@@ -37,9 +45,9 @@ function(lumiveil_add_e2e name script arch needs_wine)
   if(needs_wine)
     set_tests_properties(e2e.${arch}.${name} PROPERTIES RESOURCE_LOCK ${prefix})
   endif()
-  # The emulated ARM64 chains are the suite's longest: started first, they run
-  # beside everything else rather than after it.
-  if(arch STREQUAL "win-arm64")
+  # The emulated chains are the suite's longest: started first, they run beside
+  # everything else rather than after it.
+  if(arch STREQUAL "win-arm64" OR (arch STREQUAL "win32" AND LUMIVEIL_WIN32_EMULATED))
     set_tests_properties(e2e.${arch}.${name} PROPERTIES COST 1000)
   endif()
 endfunction()
