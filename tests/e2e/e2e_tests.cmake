@@ -25,7 +25,7 @@ endfunction()
 # The emulated ARM64 tests take about twice as long as the others: in one prefix
 # they would outlast the rest of the suite, so these run in a second one beside it.
 # So do the longest 32-bit ones where the 32-bit Wine runs emulated too.
-set(LUMIVEIL_ARM64_SECOND_PREFIX test_plughost test_dialog test_about)
+set(LUMIVEIL_ARM64_SECOND_PREFIX test_plughost test_dialog test_about test_host_profiles)
 set(LUMIVEIL_WIN32_SECOND_PREFIX test_dialog_script test_dialog)
 if(ia32_status MATCHES "^emulated")
   set(LUMIVEIL_WIN32_EMULATED ON)
