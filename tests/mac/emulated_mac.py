@@ -49,6 +49,7 @@ ARGUMENT_REGISTERS = {
     "arm64": [getattr(arm64_const, "UC_ARM64_REG_X%d" % i) for i in range(8)],
 }
 RETURN_REGISTER = {"x86_64": x86_const.UC_X86_REG_RAX, "arm64": arm64_const.UC_ARM64_REG_X0}
+STACK_POINTER = {"x86_64": x86_const.UC_X86_REG_RSP, "arm64": arm64_const.UC_ARM64_REG_SP}
 
 
 class EmulationError(RuntimeError):
@@ -82,6 +83,7 @@ class EmulatedMac:
         self.heap_blocks = {}  # address -> size, live blocks
         self.fault = None
         self.instructions = 0
+        self.depth = 0  # calls into the module's code under way
         self._map_regions()
         self._load_segments()
         self._rebase()
@@ -240,13 +242,27 @@ class EmulatedMac:
                                     % (address, size))
         return False
 
-    def call(self, address, *arguments):
-        """Runs the module's function at `address` with integer `arguments` (at most six)
-        and returns its integer result."""
+    def call(self, address, *arguments, doubles=(), stack=b""):
+        """Runs the module's function at `address` with integer `arguments` (at most six),
+        floating-point `doubles` (at most eight) and `stack`, the bytes of the arguments
+        passed in memory, and returns its integer result. A call made while the module's
+        code runs (from an import's answer: a host calling back into the module) runs
+        below that code's stack and leaves its registers as they were."""
+        nested = self.depth > 0
+        if nested:
+            context = self.uc.context_save()
+            # Below the running code's frame and the 128-byte red zone both ABIs keep.
+            top = (self.uc.reg_read(STACK_POINTER[self.arch]) - 0x200) & ~0xF
+        else:
+            top = STACK_BASE + STACK_SIZE - 0x100
         registers = ARGUMENT_REGISTERS[self.arch]
         for register, value in zip(registers, arguments):
             self.uc.reg_write(register, value & 0xFFFFFFFFFFFFFFFF)
-        top = STACK_BASE + STACK_SIZE - 0x100
+        for index, value in enumerate(doubles):
+            self.write_double_register(index, value)
+        if stack:
+            top -= _round_up(len(stack), 16)
+            self.write(top, stack)
         if self.arch == "x86_64":
             # At entry the return address is on the stack and rsp + 8 is 16-aligned.
             sp = top - 8
@@ -256,6 +272,7 @@ class EmulatedMac:
             self.uc.reg_write(arm64_const.UC_ARM64_REG_SP, top)
             self.uc.reg_write(arm64_const.UC_ARM64_REG_LR, self.sentinel)
         self.fault = None
+        self.depth += 1
         try:
             self.uc.emu_start(address, self.sentinel, count=CALL_INSTRUCTION_LIMIT)
         except unicorn.UcError as error:
@@ -263,9 +280,37 @@ class EmulatedMac:
                 pc = self.uc.reg_read(x86_const.UC_X86_REG_RIP if self.arch == "x86_64"
                                       else arm64_const.UC_ARM64_REG_PC)
                 raise EmulationError("the module's code stopped at %#x: %s" % (pc, error))
+        finally:
+            self.depth -= 1
         if self.fault is not None:
             raise self.fault
-        return self.uc.reg_read(RETURN_REGISTER[self.arch])
+        result = self.uc.reg_read(RETURN_REGISTER[self.arch])
+        if nested:
+            self.uc.context_restore(context)
+        return result
+
+    # --- floating-point and memory arguments -------------------------------------------
+
+    def double_register(self, index):
+        """The double in the index-th floating-point argument register (xmm / d)."""
+        if self.arch == "x86_64":
+            bits = self.uc.reg_read(x86_const.UC_X86_REG_XMM0 + index) & 0xFFFFFFFFFFFFFFFF
+        else:
+            bits = self.uc.reg_read(arm64_const.UC_ARM64_REG_D0 + index)
+        return struct.unpack("<d", struct.pack("<Q", bits))[0]
+
+    def write_double_register(self, index, value):
+        bits = struct.unpack("<Q", struct.pack("<d", value))[0]
+        if self.arch == "x86_64":
+            self.uc.reg_write(x86_const.UC_X86_REG_XMM0 + index, bits)
+        else:
+            self.uc.reg_write(arm64_const.UC_ARM64_REG_D0 + index, bits)
+
+    def stack_arguments(self):
+        """Where the arguments passed in memory start, as an import sees them: above
+        the return address on x86_64, at the stack pointer on arm64."""
+        sp = self.uc.reg_read(STACK_POINTER[self.arch])
+        return sp + 8 if self.arch == "x86_64" else sp
 
     def symbol(self, name):
         """The address of a function the module does not export, by its (mangled)

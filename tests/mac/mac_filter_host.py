@@ -36,6 +36,11 @@ PARAM_ERR = -50
 NIL_HANDLE_ERR = -109
 
 
+def signed32(value):
+    value &= 0xFFFFFFFF
+    return value - (1 << 32) if value & 0x80000000 else value
+
+
 def signed16(value):
     value &= 0xFFFF
     return value - 0x10000 if value & 0x8000 else value
@@ -53,7 +58,7 @@ class MacFilterHost:
         self.supports_padding = supports_padding
         self.layout = layouts.record_layout(layout)
         self.handles = {}  # handle -> [block, size, locked]
-        self.progress, self.aborts, self.advances = [], 0, []
+        self.progress, self.aborts, self.advances, self.displays = [], 0, [], []
         self.delivered_in = self.delivered_out = None
         self.entry = process.export("_PluginMain")
         self.record = self._host_block(self.layout.size)
@@ -140,6 +145,22 @@ class MacFilterHost:
         return self.deliver()
 
     def display_pixels(self, process, source, rect, row, column, context):
+        """Records what the module shows: the source rectangle's pixels (RGB), where
+        it puts them and the CoreGraphics context of the platform context."""
+        top, left, bottom, right = struct.unpack("<4i", process.read(rect, 16))
+        bounds = struct.unpack("<4i", process.read(source + 4, 16))
+        row_bytes, col_bytes = struct.unpack("<2i", process.read(source + 24, 8))
+        base = process.read_u64(source + 40)
+        pixels = bytearray()
+        for y in range(top, bottom):
+            line = process.read(base + (y - bounds[0]) * row_bytes + (left - bounds[1]) * col_bytes,
+                                (right - left) * col_bytes)
+            for x in range(right - left):
+                pixels += line[x * col_bytes:x * col_bytes + 3]
+        self.displays.append({"src": (top, left, bottom, right), "bounds": bounds,
+                              "row": signed32(row), "column": signed32(column),
+                              "context": process.read_u64(context) if context else None,
+                              "size": (right - left, bottom - top), "pixels": bytes(pixels)})
         return 0
 
     def _fill_record(self, handle_procs, host_signature):
