@@ -2,10 +2,32 @@
 # exports _PluginMain alone and imports from the system libraries stubbed in
 # mac-sysroot/. tools/make_mac_bundle.py merges the two slices into the bundle.
 
-set(LUMIVEIL_MAC_STUBS ${LUMIVEIL_MAC_SYSROOT}/libSystem.tbd ${LUMIVEIL_MAC_SYSROOT}/CoreFoundation.tbd
-                       ${LUMIVEIL_MAC_SYSROOT}/CoreGraphics.tbd)
+set(LUMIVEIL_MAC_STUBS ${LUMIVEIL_MAC_SYSROOT}/libSystem.tbd ${LUMIVEIL_MAC_SYSROOT}/libobjc.tbd
+                       ${LUMIVEIL_MAC_SYSROOT}/CoreFoundation.tbd ${LUMIVEIL_MAC_SYSROOT}/CoreGraphics.tbd
+                       ${LUMIVEIL_MAC_SYSROOT}/AppKit.tbd)
 
-add_library(LumiveilFilter MODULE ${LUMIVEIL_MAC_MODULE_SOURCES})
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+# The About picture and the dialog's band, drawn as for the Windows modules and
+# compiled in: the bundle has no resource table for them.
+set(LUMIVEIL_ART_DIR ${CMAKE_BINARY_DIR}/artwork)
+set(LUMIVEIL_MAC_PICTURES ${CMAKE_BINARY_DIR}/generated/mac_pictures.cpp)
+add_custom_command(
+  OUTPUT ${LUMIVEIL_ART_DIR}/about.bmp ${LUMIVEIL_ART_DIR}/band.bmp
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${LUMIVEIL_ART_DIR}
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_artwork.py ${LUMIVEIL_ART_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_artwork.py
+  COMMENT "Generating the module's artwork")
+add_custom_command(
+  OUTPUT ${LUMIVEIL_MAC_PICTURES}
+  COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated
+  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/embed_pictures.py ${LUMIVEIL_MAC_PICTURES}
+          ${LUMIVEIL_ART_DIR}/about.bmp ${LUMIVEIL_ART_DIR}/band.bmp
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/embed_pictures.py ${LUMIVEIL_ART_DIR}/about.bmp
+          ${LUMIVEIL_ART_DIR}/band.bmp
+  COMMENT "Compiling in the module's artwork")
+
+add_library(LumiveilFilter MODULE ${LUMIVEIL_MAC_MODULE_SOURCES} ${LUMIVEIL_MAC_PICTURES})
 set_target_properties(LumiveilFilter PROPERTIES PREFIX "" SUFFIX "")
 target_include_directories(LumiveilFilter PRIVATE ${CMAKE_SOURCE_DIR})
 lumiveil_warnings(LumiveilFilter)

@@ -78,6 +78,9 @@ set(LUMIVEIL_PLATFORM_MAC_SOURCES
   platform/mac/fallback_handles.cpp
   platform/mac/about_box.cpp
   platform/mac/processor_features.cpp
+  platform/mac/cocoa_objects.cpp
+  platform/mac/dialog_layout.cpp
+  platform/mac/dialog_record.cpp
   platform/mac/dialog_window.cpp
   platform/mac/dialog_controls.cpp
   platform/mac/files.cpp

@@ -14,6 +14,7 @@ int* __error(void);
 #define EROFS 30
 #define EWOULDBLOCK 35
 #define ENAMETOOLONG 63
+#define ENOTSUP 45
 #define EILSEQ 92
 #ifdef __cplusplus
 }
