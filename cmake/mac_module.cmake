@@ -6,18 +6,10 @@ set(LUMIVEIL_MAC_STUBS ${LUMIVEIL_MAC_SYSROOT}/libSystem.tbd ${LUMIVEIL_MAC_SYSR
                        ${LUMIVEIL_MAC_SYSROOT}/CoreFoundation.tbd ${LUMIVEIL_MAC_SYSROOT}/CoreGraphics.tbd
                        ${LUMIVEIL_MAC_SYSROOT}/AppKit.tbd)
 
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-
 # The About picture and the dialog's band, drawn as for the Windows modules and
 # compiled in: the bundle has no resource table for them.
-set(LUMIVEIL_ART_DIR ${CMAKE_BINARY_DIR}/artwork)
+include(${CMAKE_CURRENT_LIST_DIR}/artwork.cmake)
 set(LUMIVEIL_MAC_PICTURES ${CMAKE_BINARY_DIR}/generated/mac_pictures.cpp)
-add_custom_command(
-  OUTPUT ${LUMIVEIL_ART_DIR}/about.bmp ${LUMIVEIL_ART_DIR}/band.bmp
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${LUMIVEIL_ART_DIR}
-  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_artwork.py ${LUMIVEIL_ART_DIR}
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_artwork.py
-  COMMENT "Generating the module's artwork")
 add_custom_command(
   OUTPUT ${LUMIVEIL_MAC_PICTURES}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/generated

@@ -1,16 +1,7 @@
 # LumiveilFilter.8bf: a DLL with one export, ENTRYPOINT, and its resources.
 enable_language(RC)
 
-find_package(Python3 REQUIRED COMPONENTS Interpreter)
-
-# The artwork (About picture, dialog band) is generated, byte for byte the same on every build.
-set(LUMIVEIL_ART_DIR ${CMAKE_BINARY_DIR}/artwork)
-add_custom_command(
-  OUTPUT ${LUMIVEIL_ART_DIR}/about.bmp ${LUMIVEIL_ART_DIR}/band.bmp
-  COMMAND ${CMAKE_COMMAND} -E make_directory ${LUMIVEIL_ART_DIR}
-  COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/make_artwork.py ${LUMIVEIL_ART_DIR}
-  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_artwork.py
-  COMMENT "Generating the module's artwork")
+include(${CMAKE_CURRENT_LIST_DIR}/artwork.cmake)
 add_custom_target(lumiveil_artwork DEPENDS ${LUMIVEIL_ART_DIR}/about.bmp ${LUMIVEIL_ART_DIR}/band.bmp)
 
 # The version record's numbers, from the VERSION file (cmake/version.cmake).
