@@ -62,8 +62,15 @@ struct CGRect {
 
 inline id classNamed(const char* name) { return reinterpret_cast<id>(objc_getClass(name)); }
 
+template <typename Result>
+constexpr size_t resultBytes() { return sizeof(Result); }
+template <>
+constexpr size_t resultBytes<void>() { return 0; }
+
 template <typename Result = id, typename... Arguments>
 inline Result send(id receiver, const char* selector, Arguments... arguments) {
+    // x86_64 returns a larger struct through objc_msgSend_stret, which send() is not.
+    static_assert(resultBytes<Result>() <= 16, "a struct this large needs objc_msgSend_stret");
     using Method = Result (*)(id, SEL, Arguments...);
     return reinterpret_cast<Method>(&objc_msgSend)(receiver, sel_registerName(selector),
                                                   arguments...);
