@@ -85,6 +85,9 @@ void endRunNow(int status, const std::string& line) {
     if (colon != std::string::npos && traced.find(' ') > colon) traced.erase(colon, 1);
     traceLine("%s", traced.c_str());
     closeTrace();
+    // Wine's teardown of a process ended from inside an exception handler
+    // can itself fault; the wrapper then keeps the status decided here.
+    noteForWrapper("finished " + std::to_string(status));
     TerminateProcess(GetCurrentProcess(), UINT(status));
     ExitProcess(UINT(status));  // not reached: TerminateProcess does not return for our own process
 }
